@@ -1,0 +1,24 @@
+#include "lightmap/face_frame.h"
+#include "lightmap/lightmap.h"
+#include "math/zeroed_array.h"
+#include "scene/ase_scene.h"
+
+void ReleaseGroupLightmap(GroupLightmap* lightmap) {
+  if (lightmap == nullptr) return;
+  DeleteArray(lightmap->texels);
+  if (lightmap->surface != nullptr) lightmap->surface->Release();
+  lightmap->surface = nullptr;
+}
+
+void ReleaseObjectLightmaps(GeomObject* object) {
+  if (object == nullptr) return;
+  for (FaceGroup* group = object->face_groups; group != nullptr; group = group->next) {
+    DeleteArray(group->face_frames);
+    if (group->lightmap != nullptr) {
+      ReleaseGroupLightmap(group->lightmap);
+      delete group->lightmap;
+      group->lightmap = nullptr;
+    }
+    DeleteArray(group->lightmap_vertices);
+  }
+}

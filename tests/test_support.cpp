@@ -1,0 +1,44 @@
+#include "tests/test_support.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+ScopedTempDir::ScopedTempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "kestrel-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+  previous_ = std::filesystem::current_path().string();
+  std::filesystem::current_path(path_);
+}
+
+ScopedTempDir::~ScopedTempDir() {
+  std::error_code ignored;
+  std::filesystem::current_path(previous_, ignored);
+  std::filesystem::remove_all(path_, ignored);
+}
+
+void WriteTextFile(const std::string& path, const std::string& contents) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << contents;
+}
+
+std::string ReadTextFile(const std::string& path, bool* exists) {
+  std::ifstream in(path, std::ios::binary);
+  if (exists != nullptr) *exists = static_cast<bool>(in);
+  if (!in) return std::string();
+  std::ostringstream contents;
+  contents << in.rdbuf();
+  return contents.str();
+}
+
+bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+
+std::string TestDataPath(const std::string& name) { return std::string(KESTREL_TEST_DATA_DIR) + "/" + name; }
+
+std::string BinaryDirPath(const std::string& name) { return std::string(KESTREL_BINARY_DIR) + "/" + name; }

@@ -1,0 +1,28 @@
+// Helpers shared by the tests: a private working folder per test (reports are written into the working
+// directory), reading and writing whole files, and the paths of the test data and built programs.
+#pragma once
+
+#include <string>
+
+// Creates a fresh folder under the system's temporary folder and changes into it; changes back and
+// removes it (with everything in it) when destroyed.
+class ScopedTempDir {
+ public:
+  ScopedTempDir();
+  ~ScopedTempDir();
+  ScopedTempDir(const ScopedTempDir&) = delete;
+  ScopedTempDir& operator=(const ScopedTempDir&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  std::string previous_;
+};
+
+void WriteTextFile(const std::string& path, const std::string& contents);
+// The whole file, or an empty string with *exists false when it cannot be read.
+std::string ReadTextFile(const std::string& path, bool* exists = nullptr);
+bool FileExists(const std::string& path);
+
+std::string TestDataPath(const std::string& name);
+std::string BinaryDirPath(const std::string& name);
