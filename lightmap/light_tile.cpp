@@ -1,5 +1,6 @@
 // The texel-routine binding: compiled once per program, with KESTREL_TEXEL_SIMD choosing the routine
 // that the tile lighting loop inlines.
+#include "lightmap/lightmap.h"
 #include "lightmap/texel_routine.h"
 
 #ifndef KESTREL_TEXEL_SIMD
@@ -7,3 +8,6 @@
 #endif
 
 const char* TexelRoutineName() { return KESTREL_TEXEL_SIMD ? "SSE" : "scalar"; }
+
+// Placeholder until the lightmap baker lands.
+void RelightScene(AseScene*, const Vector4&) {}

@@ -38,6 +38,10 @@ struct LightmapVertex {
 };
 static_assert(sizeof(LightmapVertex) == 40, "lightmap vertices are 40 bytes");
 
+// Relights every existing tile of every face group of the scene for the light position (device axes,
+// w = 0) and writes the tiles into their textures. Part of the per-program texel binding.
+void RelightScene(AseScene* scene, const Vector4& light);
+
 // Frees texels and releases the surface; harmless when called twice.
 void ReleaseGroupLightmap(GroupLightmap* lightmap);
 // Frees the frames, lightmap and lightmap vertices of every face group of the object.

@@ -1,0 +1,4 @@
+// Placeholder until the renderable build lands.
+#include "scene/renderable_build.h"
+
+void BuildRenderables(AseScene*) {}
