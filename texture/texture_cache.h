@@ -15,3 +15,10 @@ struct TextureEntry {
   TextureEntry* next;
   IDirectDrawSurface7* surface;  // owned
 };
+
+// Appends an entry for file_name and loads it onto the device; on failure the entry is removed again.
+void LoadTexture(IDirect3DDevice7* device, const char* file_name);
+// The first entry whose name equals name exactly; null when none or name is null.
+TextureEntry* FindTexture(const char* name);
+// Destroys every entry (releasing its surface) and empties the list.
+void DestroyTextureCache();
