@@ -1,13 +1,24 @@
 // The texel-routine binding: compiled once per program, with KESTREL_TEXEL_SIMD choosing the routine
 // that the tile lighting loop inlines.
-#include "lightmap/lightmap.h"
+#include "lightmap/texel_lighting.h"
 #include "lightmap/texel_routine.h"
+#include "math/simd_lib/light_texel.h"
 
 #ifndef KESTREL_TEXEL_SIMD
 #error "KESTREL_TEXEL_SIMD selects the texel routine (1: SSE kernel, 0: scalar routine)"
 #endif
 
+#if KESTREL_TEXEL_SIMD
+#define KESTREL_TEXEL_ROUTINE LightTexelSimd
+#else
+#define KESTREL_TEXEL_ROUTINE LightTexelScalar
+#endif
+
 const char* TexelRoutineName() { return KESTREL_TEXEL_SIMD ? "SSE" : "scalar"; }
 
-// Placeholder until the lightmap baker lands.
+void LightTile(GroupLightmap* lightmap, const Vector4& light, uint32_t tile) {
+  LightTileWith<KESTREL_TEXEL_ROUTINE>(lightmap, light, tile);
+}
+
+// Placeholder until the surfaces can be written.
 void RelightScene(AseScene*, const Vector4&) {}
