@@ -10,15 +10,18 @@ void ReleaseGroupLightmap(GroupLightmap* lightmap) {
   lightmap->surface = nullptr;
 }
 
+void ReleaseFaceGroupLightmaps(FaceGroup* group) {
+  if (group == nullptr) return;
+  DeleteArray(group->face_frames);
+  if (group->lightmap != nullptr) {
+    ReleaseGroupLightmap(group->lightmap);
+    delete group->lightmap;
+    group->lightmap = nullptr;
+  }
+  DeleteArray(group->lightmap_vertices);
+}
+
 void ReleaseObjectLightmaps(GeomObject* object) {
   if (object == nullptr) return;
-  for (FaceGroup* group = object->face_groups; group != nullptr; group = group->next) {
-    DeleteArray(group->face_frames);
-    if (group->lightmap != nullptr) {
-      ReleaseGroupLightmap(group->lightmap);
-      delete group->lightmap;
-      group->lightmap = nullptr;
-    }
-    DeleteArray(group->lightmap_vertices);
-  }
+  for (FaceGroup* group = object->face_groups; group != nullptr; group = group->next) ReleaseFaceGroupLightmaps(group);
 }
