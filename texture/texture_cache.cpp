@@ -1,8 +1,177 @@
-// Placeholder until the texture cache lands.
 #include "texture/texture_cache.h"
 
-void LoadTexture(IDirect3DDevice7*, const char*) {}
+#include <cstring>
+#include <new>
 
-TextureEntry* FindTexture(const char*) { return nullptr; }
+#include "texture/picture.h"
 
-void DestroyTextureCache() {}
+TextureEntry* g_texture_cache = nullptr;
+
+namespace {
+
+constexpr DWORD ALPHA_MASK_4444 = 0xF000;
+
+struct FormatSearch {
+  DDPIXELFORMAT format;
+  bool found;
+};
+
+HRESULT TakeFirstFourBitAlphaFormat(DDPIXELFORMAT* format, LPVOID context) {
+  FormatSearch* search = static_cast<FormatSearch*>(context);
+  if (format == nullptr || search == nullptr || format->dwRGBAlphaBitMask != ALPHA_MASK_4444) return D3DENUMRET_OK;
+  search->format = *format;
+  search->found = true;
+  return D3DENUMRET_CANCEL;
+}
+
+DWORD RoundUpToPowerOfTwo(DWORD value) {
+  DWORD power = 1;
+  while (power < value) power <<= 1;
+  return power;
+}
+
+uint16_t PackTexel4444(const uint8_t* pixel) {
+  return static_cast<uint16_t>((pixel[PICTURE_A] / 16) << 12 | (pixel[PICTURE_R] / 16) << 8 |
+                               (pixel[PICTURE_G] / 16) << 4 | (pixel[PICTURE_B] / 16));
+}
+
+// The DirectDraw object that made the device's render target, which is the one that must create its
+// textures. Null on failure.
+IDirectDraw7* DirectDrawOfDevice(IDirect3DDevice7* device) {
+  IDirectDrawSurface7* target = nullptr;
+  if (FAILED(device->GetRenderTarget(&target)) || target == nullptr) return nullptr;
+  IDirectDraw7* ddraw = nullptr;
+  const HRESULT result = target->GetDDInterface(reinterpret_cast<LPVOID*>(&ddraw));
+  target->Release();
+  return SUCCEEDED(result) ? ddraw : nullptr;
+}
+
+IDirectDrawSurface7* CreateSurfaceFor(IDirect3DDevice7* device, DWORD width, DWORD height) {
+  D3DDEVICEDESC7 caps = {};
+  if (FAILED(device->GetCaps(&caps))) return nullptr;
+
+  DDSURFACEDESC2 desc = {};
+  desc.dwSize = DDSURFACEDESC2_SIZE;
+  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT | DDSD_TEXTURESTAGE;
+  desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
+  desc.dwWidth = width;
+  desc.dwHeight = height;
+  desc.dwTextureStage = 0;
+  if (IsEqualGUID(caps.deviceGUID, IID_IDirect3DHALDevice) || IsEqualGUID(caps.deviceGUID, IID_IDirect3DTnLHalDevice)) {
+    desc.ddsCaps.dwCaps2 = DDSCAPS2_TEXTUREMANAGE;
+  } else {
+    desc.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
+  }
+  const DWORD texture_caps = caps.dpcTriCaps.dwTextureCaps;
+  if (texture_caps & D3DPTEXTURECAPS_POW2) {
+    desc.dwWidth = RoundUpToPowerOfTwo(desc.dwWidth);
+    desc.dwHeight = RoundUpToPowerOfTwo(desc.dwHeight);
+  }
+  if (texture_caps & D3DPTEXTURECAPS_SQUAREONLY) {
+    desc.dwWidth = desc.dwHeight = desc.dwWidth > desc.dwHeight ? desc.dwWidth : desc.dwHeight;
+  }
+
+  FormatSearch search = {};
+  device->EnumTextureFormats(TakeFirstFourBitAlphaFormat, &search);
+  if (!search.found) return nullptr;
+  desc.ddpfPixelFormat = search.format;
+
+  IDirectDraw7* ddraw = DirectDrawOfDevice(device);
+  if (ddraw == nullptr) return nullptr;
+  IDirectDrawSurface7* surface = nullptr;
+  const HRESULT result = ddraw->CreateSurface(&desc, &surface, nullptr);
+  ddraw->Release();
+  return SUCCEEDED(result) ? surface : nullptr;
+}
+
+// The lock must hand out room for the whole picture; a smaller surface than asked for is treated as a
+// failure instead of being written past.
+bool WritePicture(IDirectDrawSurface7* surface, const uint8_t* picture, DWORD width, DWORD height) {
+  DDSURFACEDESC2 locked = {};
+  locked.dwSize = DDSURFACEDESC2_SIZE;
+  if (FAILED(surface->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr))) return false;
+  uint8_t* texels = static_cast<uint8_t*>(locked.lpSurface);
+  if (texels == nullptr || locked.lPitch < static_cast<LONG>(2 * width) || locked.dwWidth < width ||
+      locked.dwHeight < height) {
+    surface->Unlock(nullptr);
+    return false;
+  }
+  const size_t pitch_bytes = static_cast<size_t>(locked.lPitch);
+  for (DWORD y = 0; y < height; ++y) {
+    uint8_t* row = texels + y * pitch_bytes;
+    const uint8_t* pixel = picture + size_t{y} * width * PICTURE_BYTES_PER_PIXEL;
+    for (DWORD x = 0; x < width; ++x, pixel += PICTURE_BYTES_PER_PIXEL) {
+      const uint16_t texel = PackTexel4444(pixel);
+      std::memcpy(row + 2 * x, &texel, sizeof(texel));
+    }
+  }
+  surface->Unlock(nullptr);
+  return true;
+}
+
+}  // namespace
+
+IDirectDrawSurface7* CreateTextureSurface(IDirect3DDevice7* device, uint8_t* picture, uint16_t width, uint16_t height) {
+  IDirectDrawSurface7* surface = nullptr;
+  if (device != nullptr && picture != nullptr && width != 0 && height != 0) {
+    surface = CreateSurfaceFor(device, width, height);
+    if (surface != nullptr && !WritePicture(surface, picture, width, height)) {
+      surface->Release();
+      surface = nullptr;
+    }
+  }
+  FreePicture(picture);
+  return surface;
+}
+
+bool LoadTextureFile(TextureEntry* entry, IDirect3DDevice7* device, const char* file_name) {
+  if (entry == nullptr || entry->surface != nullptr || device == nullptr || file_name == nullptr) return false;
+  const size_t name_length = std::strlen(file_name);
+  if (name_length >= sizeof(entry->name)) return false;
+  uint8_t* picture = nullptr;
+  if (!LoadPicture(*entry, file_name, picture)) return false;
+  IDirectDrawSurface7* surface = CreateTextureSurface(device, picture, entry->width, entry->height);
+  if (surface == nullptr) return false;
+  entry->surface = surface;
+  std::memset(entry->name, 0, sizeof(entry->name));
+  std::memcpy(entry->name, file_name, name_length);
+  return true;
+}
+
+void DestroyTextureEntry(TextureEntry* entry) {
+  if (entry == nullptr) return;
+  if (entry->surface != nullptr) entry->surface->Release();
+  entry->surface = nullptr;
+  std::memset(entry->name, 0, sizeof(entry->name));
+}
+
+void LoadTexture(IDirect3DDevice7* device, const char* file_name) {
+  TextureEntry* entry = new (std::nothrow) TextureEntry();
+  if (entry == nullptr) return;
+  TextureEntry** link = &g_texture_cache;
+  while (*link != nullptr) link = &(*link)->next;
+  *link = entry;
+  if (LoadTextureFile(entry, device, file_name)) return;
+  *link = nullptr;
+  DestroyTextureEntry(entry);
+  delete entry;
+}
+
+TextureEntry* FindTexture(const char* name) {
+  if (name == nullptr) return nullptr;
+  for (TextureEntry* entry = g_texture_cache; entry != nullptr; entry = entry->next) {
+    if (std::strcmp(entry->name, name) == 0) return entry;
+  }
+  return nullptr;
+}
+
+void DestroyTextureCache() {
+  TextureEntry* entry = g_texture_cache;
+  g_texture_cache = nullptr;
+  while (entry != nullptr) {
+    TextureEntry* next = entry->next;
+    DestroyTextureEntry(entry);
+    delete entry;
+    entry = next;
+  }
+}

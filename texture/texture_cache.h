@@ -1,20 +1,28 @@
 // The process-wide texture cache: one entry per loaded bitmap, in load order, each owning a 16-bit
-// 4-4-4-4 texture surface of the current device. Names are kept as passed (at most 31 characters);
-// lookups are exact and find the first entry. All failures are silent here (the image readers show
-// their own messages): a failed load leaves the list as it was.
+// 4-4-4-4 texture surface of the current device. Names are kept as passed, up to the length of a
+// material's bitmap name; lookups are exact and find the first. All failures are silent here (the image
+// readers show their own messages): a failed load leaves the list as it was, and a name too long for
+// the entry is refused rather than cut, so no entry ever stands for a different name.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/d3d.h"
 
+// As long as a material's bitmap name field: scene bitmap names are usually whole Windows paths, far
+// longer than a short file name.
+constexpr int TEXTURE_NAME_SIZE = 256;
+
 struct TextureEntry {
   uint16_t width;
   uint16_t height;
-  char name[32];
+  char name[TEXTURE_NAME_SIZE];
   TextureEntry* next;
   IDirectDrawSurface7* surface;  // owned
 };
+
+// Head of the list, null when empty. Written only by LoadTexture and DestroyTextureCache.
+extern TextureEntry* g_texture_cache;
 
 // Appends an entry for file_name and loads it onto the device; on failure the entry is removed again.
 void LoadTexture(IDirect3DDevice7* device, const char* file_name);
@@ -22,3 +30,14 @@ void LoadTexture(IDirect3DDevice7* device, const char* file_name);
 TextureEntry* FindTexture(const char* name);
 // Destroys every entry (releasing its surface) and empties the list.
 void DestroyTextureCache();
+
+// Fills one entry from the file: fails when the entry already has a surface, there is no device, the
+// name does not fit, no reader matches its extension, the reader fails or the surface cannot be made.
+bool LoadTextureFile(TextureEntry* entry, IDirect3DDevice7* device, const char* file_name);
+// A texture surface holding the picture (A, B, G, R bytes, width x height) in the first 4-4-4-4 format
+// with a 0xF000 alpha mask that the device offers, sized up to powers of two or a square when the
+// device requires it; only the picture's corner is written. Takes ownership of picture, which is freed
+// whatever happens. Null on any failure.
+IDirectDrawSurface7* CreateTextureSurface(IDirect3DDevice7* device, uint8_t* picture, uint16_t width, uint16_t height);
+// Releases the entry's surface, if any, and clears its name.
+void DestroyTextureEntry(TextureEntry* entry);
