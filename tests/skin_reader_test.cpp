@@ -202,3 +202,17 @@ TEST(SkinReader, BadInputStaysInsideTheTableAndTheWorkingFolder) {
     EXPECT_EQ(boxes[0].text, "Fail To Search Bone : " + std::string(127, 'b'));
   }
 }
+
+TEST(SkinReader, SideFileCutAtEveryByteWritesAReportOnlyForACompleteSection) {
+  const std::string text = std::string("*BONE \"Body\" {\n VERTEX 0 : \"Hip\" 1.0\n") + BLEND_OF_THREE + "}\n";
+  const size_t section_end = text.rfind('}') + 1;
+  for (size_t cut = 0; cut <= text.size(); ++cut) {
+    SCOPED_TRACE(cut);
+    ScopedTempDir dir;
+    SkinScene skin;
+    WriteTextFile("cut.txt", text.substr(0, cut));
+    EXPECT_TRUE(LoadSkinWeights(&skin.scene, "cut.ase"));
+    EXPECT_EQ(FileExists("Body.txt"), cut >= section_end);
+    EXPECT_LE(skin.body->weighted_vertex_count, 2u);
+  }
+}
