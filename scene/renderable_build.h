@@ -2,7 +2,7 @@
 // the skin binding's vertex preparation, face groups by sub-material, vertex colours from the first
 // light, two vertex buffers per object (through g_renderer; none without a device), the ancestor lists
 // and the top objects. Parent cycles are broken; material indices and ids outside the table form no
-// group and get a fixed colour.
+// group and get a fixed colour; faces naming vertices that do not exist are in no group.
 #pragma once
 
 #include <cstdint>
@@ -14,4 +14,18 @@ struct GeomObject;
 struct Vector3;
 struct D3DCOLORVALUE;
 
+// Colour of the vertices of an object whose material index is outside the table: opaque white.
+constexpr uint32_t UNDEFINED_MATERIAL_COLOUR = 0xFFFFFFFFu;
+
 void BuildRenderables(AseScene* scene);
+// Face groups of one object by the sub-material of each face; faces stay in file order.
+void BuildFaceGroups(AseScene* scene, GeomObject* object);
+// Fills the colours of every object's lit vertices: unlit material diffuse for objects of one group,
+// sub-material colours lit by the first light for objects of several.
+void ComputeVertexColours(AseScene* scene);
+// The Lambert term of light_position seen from position, applied to the channels of colour (ARGB);
+// 0 (alpha too) when the light is behind the normal.
+uint32_t LightVertexColour(const Vector3& normal, const Vector3& position, const Vector3& light_position,
+                           uint32_t colour);
+// Opaque ARGB from a 0..1 colour, truncating each channel; components are not clamped.
+uint32_t Pack(const D3DCOLORVALUE& colour);

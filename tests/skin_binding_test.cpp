@@ -1,0 +1,202 @@
+#include "skin/skin_binding.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/test_hooks.h"
+#include "skin/skin_weights.h"
+#include "tests/scene_fixture.h"
+
+namespace {
+
+void ExpectUv(const MeshVertex& vertex, float u, float v) {
+  EXPECT_FLOAT_EQ(vertex.u, u);
+  EXPECT_FLOAT_EQ(vertex.v, v);
+}
+
+void ExpectFace(const GeomObject* object, uint32_t face, uint16_t a, uint16_t b, uint16_t c) {
+  EXPECT_EQ(object->faces[3 * face], a);
+  EXPECT_EQ(object->faces[3 * face + 1], b);
+  EXPECT_EQ(object->faces[3 * face + 2], c);
+}
+
+void ExpectNear(const Vector3& got, const Vector3& want) {
+  EXPECT_NEAR(got.x, want.x, 1e-5f);
+  EXPECT_NEAR(got.y, want.y, 1e-5f);
+  EXPECT_NEAR(got.z, want.z, 1e-5f);
+}
+
+}  // namespace
+
+TEST(SkinBinding, SplitDuplicatesDisagreeingCornersWithTheirWeights) {
+  AseScene scene;
+  GeomObject* bones[4] = {AddGeomObject(scene, "B0"), AddGeomObject(scene, "B1"), AddGeomObject(scene, "B2"),
+                          AddGeomObject(scene, "B3")};
+  GeomObject* mesh = AddGeomObject(scene, "Mesh");
+  SetVertices(mesh, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}});
+  SetFaces(mesh, {0, 1, 2, 2, 1, 3});
+  SetTextureMapping(mesh, {{0, 0}, {1, 0}, {0, 1}, {1, 1}, {0.5f, 0.5f}, {0.25f, 0.25f}}, {0, 1, 2, 4, 5, 3});
+  for (uint32_t v = 0; v < 4; ++v) AddInfluence(mesh, v, bones[v], 0.1f * static_cast<float>(v + 1));
+
+  SplitVerticesByTexCoord(mesh);
+
+  ASSERT_EQ(mesh->vertex_count, 6u);
+  ExpectFace(mesh, 0, 0, 1, 2);
+  ExpectFace(mesh, 1, 4, 5, 3);
+  ExpectUv(mesh->vertices[2], 0, 1);
+  ExpectUv(mesh->vertices[3], 1, 1);
+  ExpectUv(mesh->vertices[4], 0.5f, 0.5f);
+  ExpectUv(mesh->vertices[5], 0.25f, 0.25f);
+  EXPECT_FLOAT_EQ(mesh->vertices[4].position.y, 1.0f);
+  EXPECT_FLOAT_EQ(mesh->vertices[5].position.x, 1.0f);
+
+  EXPECT_EQ(mesh->weighted_vertex_count, 6u);
+  const VertexWeights* w = mesh->vertex_weights;
+  ASSERT_EQ(w[4].influence_count, 1);
+  ASSERT_EQ(w[5].influence_count, 1);
+  EXPECT_EQ(w[4].influences[0].bone, bones[2]);
+  EXPECT_FLOAT_EQ(w[4].influences[0].weight, 0.3f);
+  EXPECT_EQ(w[5].influences[0].bone, bones[1]);
+  // Deep copies: each entry owns its influences, so the teardown frees each once.
+  EXPECT_NE(w[4].influences, w[2].influences);
+  EXPECT_NE(w[5].influences, w[1].influences);
+}
+
+TEST(SkinBinding, SplitReusesMatchingAndUnassignedCorners) {
+  AseScene scene;
+  GeomObject* mesh = AddGeomObject(scene, "Mesh");
+  SetVertices(mesh, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {9, 9, 9}});
+  SetFaces(mesh, {0, 1, 2, 0, 1, 3});
+  // Vertex 1 first gets the unassigned marker itself, so the second face's corner overwrites it; vertex 0
+  // gets the same coordinate twice.
+  SetTextureMapping(mesh, {{0, 0}, {1000.0f, 1000.0f}, {0, 1}, {1, 0}, {1, 1}}, {0, 1, 2, 0, 3, 4});
+
+  SplitVerticesByTexCoord(mesh);
+
+  EXPECT_EQ(mesh->vertex_count, 5u);
+  ExpectFace(mesh, 1, 0, 1, 3);
+  ExpectUv(mesh->vertices[1], 1, 0);
+  ExpectUv(mesh->vertices[4], 1000.0f, 1000.0f);  // used by no face
+  EXPECT_EQ(mesh->vertex_weights, nullptr);
+}
+
+TEST(SkinBinding, SplitOfInconsistentFacesStaysInBounds) {
+  {
+    SCOPED_TRACE("fewer texture faces than faces, a texture index past the table");
+    AseScene scene;
+    GeomObject* mesh = AddGeomObject(scene, "Mesh");
+    SetVertices(mesh, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
+    SetFaces(mesh, {0, 1, 2, 2, 1, 0});
+    SetTextureMapping(mesh, {{0, 0}, {1, 0}}, {0, 7, 1});
+    SplitVerticesByTexCoord(mesh);
+    EXPECT_EQ(mesh->vertex_count, 3u);
+    ExpectFace(mesh, 1, 2, 1, 0);
+    ExpectUv(mesh->vertices[1], 1000.0f, 1000.0f);
+    ExpectUv(mesh->vertices[2], 1, 0);
+  }
+  {
+    SCOPED_TRACE("a corner naming a vertex that does not exist");
+    AseScene scene;
+    GeomObject* mesh = AddGeomObject(scene, "Mesh");
+    SetVertices(mesh, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
+    SetFaces(mesh, {0, 1, 9, 0, 1, 2});
+    SetTextureMapping(mesh, {{0, 0}, {1, 0}, {0, 1}, {1, 1}}, {3, 3, 3, 0, 1, 2});
+    SplitVerticesByTexCoord(mesh);
+    EXPECT_EQ(mesh->vertex_count, 3u);
+    ExpectFace(mesh, 0, 0, 1, 9);
+    ExpectUv(mesh->vertices[0], 0, 0);
+  }
+  {
+    SCOPED_TRACE("the split would pass 16-bit indices");
+    AseScene scene;
+    GeomObject* mesh = AddGeomObject(scene, "Mesh");
+    mesh->vertex_count = MAX_SPLIT_VERTEX_COUNT - 1;
+    mesh->vertices = NewZeroedArray<MeshVertex>(mesh->vertex_count);
+    SetFaces(mesh, {0, 1, 2, 0, 1, 2});
+    SetTextureMapping(mesh, {{0, 0}, {1, 0}, {0, 1}, {0.5f, 0}, {0.5f, 1}, {0.5f, 0.5f}}, {0, 1, 2, 3, 4, 5});
+    SplitVerticesByTexCoord(mesh);
+    EXPECT_EQ(mesh->vertex_count, MAX_SPLIT_VERTEX_COUNT);
+    ExpectFace(mesh, 1, MAX_SPLIT_VERTEX_COUNT - 1, 1, 2);
+    ExpectUv(mesh->vertices[MAX_SPLIT_VERTEX_COUNT - 1], 0.5f, 0);
+  }
+}
+
+TEST(SkinBinding, BindExpressesInfluencesInBoneSpaceInObjectOrder) {
+  AseScene scene;
+  GeomObject* early = AddGeomObject(scene, "Early");
+  SetTranslation(early, MakeVector(1, 2, 3));  // file axes: the device sees (1, 3, 2)
+  GeomObject* mesh = AddGeomObject(scene, "Mesh");
+  NodeTm tm = {};
+  tm.row0 = MakeVector(0, 1, 0);
+  tm.row1 = MakeVector(-1, 0, 0);
+  tm.row2 = MakeVector(0, 0, 1);
+  tm.row3 = MakeVector(10, 20, 30);
+  SetNodeTm(mesh, 0, tm);
+  SetVertices(mesh, {{1, 3, 2}, {2, 3, 2}});
+  mesh->vertices[0].normal = MakeVector(0, 1, 0);
+  mesh->vertices[1].u = 0.75f;
+  AddInfluence(mesh, 0, early, 1.0f);
+  AddInfluence(mesh, 1, early, 0.5f);
+  GeomObject* late = AddGeomObject(scene, "Late");
+  SetTranslation(late, MakeVector(5, 5, 5));
+  SetVertices(late, {{6, 5, 5}});
+  AddInfluence(mesh, 1, late, 0.5f);
+
+  for (GeomObject* object = scene.geom_objects; object != nullptr; object = NextNode(object)) BindSkin(object);
+
+  const float expected_matrix[16] = {0, 0, 1, 0, 0, 1, 0, 0, -1, 0, 0, 0, 10, 30, 20, 1};
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(mesh->node_tm_matrix.m[i], expected_matrix[i]) << i;
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(mesh->world_matrix.m[i], expected_matrix[i]) << i;
+
+  const BoneInfluence* first = mesh->vertex_weights[0].influences;
+  ExpectNear(MakeVector(first[0].bone_space_position.x, first[0].bone_space_position.y,
+                        first[0].bone_space_position.z),
+             MakeVector(0, 0, 0));
+  EXPECT_EQ(first[0].bone_space_position.w, 1.0f);
+  const BoneInfluence* second = mesh->vertex_weights[1].influences;
+  ExpectNear(MakeVector(second[0].bone_space_position.x, second[0].bone_space_position.y,
+                        second[0].bone_space_position.z),
+             MakeVector(1, 0, 0));
+  // A bone later in the list is still at its identity inverse when the mesh is bound.
+  ExpectNear(MakeVector(second[1].bone_space_position.x, second[1].bone_space_position.y,
+                        second[1].bone_space_position.z),
+             MakeVector(2, 3, 2));
+
+  for (uint32_t j = 0; j < 2; ++j) {
+    Vector3 back;
+    TransformPoint(mesh->render_vertices[j].position, back, mesh->node_tm_matrix);
+    ExpectNear(back, mesh->vertices[j].position);
+    EXPECT_EQ(mesh->lit_vertices[j].x, mesh->render_vertices[j].position.x);
+    EXPECT_EQ(mesh->lit_vertices[j].z, mesh->render_vertices[j].position.z);
+    EXPECT_EQ(mesh->lit_vertices[j].color, 0u);
+  }
+  ExpectNear(mesh->render_vertices[0].normal, MakeVector(0, 1, 0));
+  EXPECT_EQ(mesh->lit_vertices[1].tu, 0.75f);
+  ExpectNear(late->render_vertices[0].position, MakeVector(1, 0, 0));
+
+  EXPECT_EQ(early->node_type, NODE_TYPE_BONE);
+  EXPECT_EQ(mesh->node_type, NODE_TYPE_MESH);
+  EXPECT_EQ(late->node_type, NODE_TYPE_MESH);  // its own binding came last
+}
+
+TEST(SkinBinding, InfluenceWithoutBoneStopsTheBindingOnce) {
+  AseScene scene;
+  GeomObject* bone = AddGeomObject(scene, "Bone");
+  GeomObject* mesh = AddGeomObject(scene, "Mesh");
+  SetTranslation(mesh, MakeVector(1, 0, 0));
+  SetVertices(mesh, {{1, 0, 0}, {2, 0, 0}, {3, 0, 0}});
+  AddInfluence(mesh, 0, bone, 1.0f);
+  AddInfluence(mesh, 1, nullptr, 1.0f);
+  AddInfluence(mesh, 2, bone, 1.0f);
+
+  BeginCaptureMessageBoxes();
+  BindSkin(mesh);
+  const auto boxes = EndCaptureMessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "Report");
+  EXPECT_EQ(boxes[0].text, "Not Bouned Vertx");
+
+  ExpectNear(mesh->render_vertices[0].position, MakeVector(0, 0, 0));
+  ExpectNear(mesh->render_vertices[2].position, MakeVector(3, 0, 0));  // still the world copy
+  EXPECT_EQ(mesh->vertex_weights[2].influences[0].bone_space_position.w, 0.0f);
+  EXPECT_EQ(mesh->node_type, NODE_TYPE_MESH);
+}
