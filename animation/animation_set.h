@@ -59,3 +59,35 @@ struct AnimationSet {
 
 // Frees every key of every track and the tracks; the set itself stays (its owner frees it).
 void DestroyAnimationSet(AnimationSet* set);
+
+// Fills a zeroed set from the scene file at path and writes the trace "out.txt" into the working
+// directory. A file that cannot be opened leaves the set empty and creates no trace; a trace that
+// cannot be created is skipped while the file is still read.
+void ReadAnimationFile(AnimationSet* set, const char* path);
+// The token scan over an open stream and the summary lines, written to set->report_file when it is
+// open. ReadAnimationFile's body, for callers that hold the text in memory.
+void ReadAnimationStream(AnimationSet* set, TextStream& stream);
+// Each reads up to the first token that begins with '}' (true) or the end of the file (false).
+bool ReadSceneBlock(AnimationSet* set, TextStream& stream);
+bool ReadTmAnimationBlock(AnimationSet* set, TextStream& stream);
+// The body of one controller block. With no track they consume nothing and return true.
+bool ReadRotationKeys(AnimationSet* set, TextStream& stream, AnimationTrack* track);
+bool ReadPositionKeys(AnimationSet* set, TextStream& stream, AnimationTrack* track);
+bool ReadScaleKeys(AnimationSet* set, TextStream& stream, AnimationTrack* track);
+
+// A new zero-filled track appended to the set; null (nothing created) for an empty name. Names are
+// cut to 127 characters.
+AnimationTrack* AddTrack(AnimationSet* set, const char* name);
+// Copy the key into a new node at the end of the track's list (its next is ignored).
+void AppendRotationKey(AnimationTrack* track, const RotationKey& key);
+void AppendPositionKey(AnimationTrack* track, const PositionKey& key);
+void AppendScaleKey(AnimationTrack* track, const ScaleKey& key);
+
+// Reads the file into a new set appended to the scene's sets, binds the geometric objects and lights
+// to it by name and makes it current. A file that cannot be read still yields an empty set that
+// unbinds every node. Null only when the set cannot be allocated.
+AnimationSet* LoadAnimation(AseScene* scene, const char* path);
+// Every node of the list gets the set's track of its exact name, or none.
+void BindTracks(const AnimationSet* set, SceneNode* first_node);
+// The first track whose name equals name exactly (case-sensitive, same length); null when none.
+AnimationTrack* FindTrack(const AnimationSet* set, const char* name);
