@@ -56,57 +56,57 @@ uint32_t FrameOfTick(const AnimationSet* set, uint32_t tick) {
   return set->ticks_per_frame > 0 ? tick / set->ticks_per_frame : 0;
 }
 
-// Walks from `last` (a node already in the list, or null for the head) so that a reader appending
-// many keys in a row does not walk the whole list for each. Returns the new node, or null when it
-// could not be allocated (the key is dropped).
+// Appends after `last`, the list's remembered tail (walking on from it, or from the head when there is
+// none yet, in case nodes were linked behind it), and moves the tail to the new node. A key that
+// cannot be allocated is dropped.
 template <class Key>
-Key* AppendKey(Key*& head, Key* last, const Key& key) {
+void AppendKey(Key*& head, Key*& last, const Key& key) {
   Key* node = new (std::nothrow) Key(key);
-  if (node == nullptr) return nullptr;
+  if (node == nullptr) return;
   node->next = nullptr;
-  if (head == nullptr) {
-    head = node;
-    return node;
-  }
   Key* end = last != nullptr ? last : head;
-  while (end->next != nullptr) end = end->next;
-  end->next = node;
-  return node;
+  if (end == nullptr) {
+    head = node;
+  } else {
+    while (end->next != nullptr) end = end->next;
+    end->next = node;
+  }
+  last = node;
 }
 
 }  // namespace
 
 AnimationTrack* AddTrack(AnimationSet* set, const char* name) {
-  if (name == nullptr || name[0] == '\0') return nullptr;
+  if (name == nullptr || name[0] == '\0' || set->track_count == UINT16_MAX) return nullptr;
   AnimationTrack* track = new (std::nothrow) AnimationTrack();
   if (track == nullptr) return nullptr;
   std::strncpy(track->node_name, name, sizeof(track->node_name) - 1);
-  if (set->tracks == nullptr) {
+  AnimationTrack* end = set->last_track != nullptr ? set->last_track : set->tracks;
+  if (end == nullptr) {
     set->tracks = track;
   } else {
-    AnimationTrack* last = set->tracks;
-    while (last->next != nullptr) last = last->next;
-    last->next = track;
+    while (end->next != nullptr) end = end->next;
+    end->next = track;
   }
+  set->last_track = track;
   ++set->track_count;
   return track;
 }
 
 void AppendRotationKey(AnimationTrack* track, const RotationKey& key) {
-  AppendKey(track->rotation_keys, static_cast<RotationKey*>(nullptr), key);
+  AppendKey(track->rotation_keys, track->last_rotation_key, key);
 }
 
 void AppendPositionKey(AnimationTrack* track, const PositionKey& key) {
-  AppendKey(track->position_keys, static_cast<PositionKey*>(nullptr), key);
+  AppendKey(track->position_keys, track->last_position_key, key);
 }
 
 void AppendScaleKey(AnimationTrack* track, const ScaleKey& key) {
-  AppendKey(track->scale_keys, static_cast<ScaleKey*>(nullptr), key);
+  AppendKey(track->scale_keys, track->last_scale_key, key);
 }
 
 bool ReadPositionKeys(AnimationSet* set, TextStream& stream, AnimationTrack* track) {
   if (track == nullptr) return true;
-  PositionKey* last = nullptr;
   char token[TOKEN_SIZE];
   while (stream.ReadToken(token)) {
     if (MatchAny(token, POSITION_KEYS)) {
@@ -118,7 +118,7 @@ bool ReadPositionKeys(AnimationSet* set, TextStream& stream, AnimationTrack* tra
       key.position = MakeVector(x, z, y);
       key.tick = static_cast<uint32_t>(tick);
       key.frame = FrameOfTick(set, key.tick);
-      if (PositionKey* added = AppendKey(track->position_keys, last, key)) last = added;
+      AppendPositionKey(track, key);
     }
     if (IsBlockEnd(token)) return true;
   }
@@ -128,7 +128,6 @@ bool ReadPositionKeys(AnimationSet* set, TextStream& stream, AnimationTrack* tra
 bool ReadRotationKeys(AnimationSet* set, TextStream& stream, AnimationTrack* track) {
   if (track == nullptr) return true;
   Quaternion accumulator = {0, 0, 0, 1};
-  RotationKey* last = nullptr;
   char token[TOKEN_SIZE];
   while (stream.ReadToken(token)) {
     const bool accumulated = MatchAny(token, ACCUMULATED_ROTATION_KEYS);
@@ -151,7 +150,7 @@ bool ReadRotationKeys(AnimationSet* set, TextStream& stream, AnimationTrack* tra
       } else {
         key.rotation = q;
       }
-      if (RotationKey* added = AppendKey(track->rotation_keys, last, key)) last = added;
+      AppendRotationKey(track, key);
     }
     if (IsBlockEnd(token)) return true;
   }
@@ -160,7 +159,6 @@ bool ReadRotationKeys(AnimationSet* set, TextStream& stream, AnimationTrack* tra
 
 bool ReadScaleKeys(AnimationSet* set, TextStream& stream, AnimationTrack* track) {
   if (track == nullptr) return true;
-  ScaleKey* last = nullptr;
   char token[TOKEN_SIZE];
   while (stream.ReadToken(token)) {
     // The key's numbers are left in the stream and pass as ordinary tokens.
@@ -168,7 +166,7 @@ bool ReadScaleKeys(AnimationSet* set, TextStream& stream, AnimationTrack* track)
       Report(set, "   %s\n", token);
       ScaleKey key = {};
       key.scale = MakeVector(1, 1, 1);
-      if (ScaleKey* added = AppendKey(track->scale_keys, last, key)) last = added;
+      AppendScaleKey(track, key);
     }
     if (IsBlockEnd(token)) return true;
   }

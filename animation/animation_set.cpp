@@ -23,5 +23,6 @@ void DestroyAnimationSet(AnimationSet* set) {
     delete set->tracks;
     set->tracks = next;
   }
+  set->last_track = nullptr;
   set->track_count = 0;
 }

@@ -2,7 +2,8 @@
 // "*TM_ANIMATION" block of a scene file, read in a second pass over the file (ReadAnimationFile), bound
 // to the scene's nodes by exact name (LoadAnimation, BindTracks) and destroyed with the scene.
 // A file that cannot be read still yields an empty set; names and tokens are truncated to 127
-// characters; keys stay in file order.
+// characters; tracks past the 65535th are not created; keys stay in file order, and reading is linear
+// in the file's length however many tracks, blocks or keys it holds.
 #pragma once
 
 #include <cstdint>
@@ -43,6 +44,10 @@ struct AnimationTrack {
   PositionKey* position_keys;
   ScaleKey* scale_keys;
   AnimationTrack* next;
+  // The lists' last nodes, so that a file of many keys or controller blocks appends in constant time.
+  RotationKey* last_rotation_key;
+  PositionKey* last_position_key;
+  ScaleKey* last_scale_key;
 };
 
 struct AnimationSet {
@@ -55,6 +60,7 @@ struct AnimationSet {
   uint16_t track_count;
   AnimationTrack* tracks;  // owned, file order
   AnimationSet* next;
+  AnimationTrack* last_track;  // the last of tracks, for constant-time appends
 };
 
 // Frees every key of every track and the tracks; the set itself stays (its owner frees it).
@@ -75,8 +81,8 @@ bool ReadRotationKeys(AnimationSet* set, TextStream& stream, AnimationTrack* tra
 bool ReadPositionKeys(AnimationSet* set, TextStream& stream, AnimationTrack* track);
 bool ReadScaleKeys(AnimationSet* set, TextStream& stream, AnimationTrack* track);
 
-// A new zero-filled track appended to the set; null (nothing created) for an empty name. Names are
-// cut to 127 characters.
+// A new zero-filled track appended to the set; null (nothing created) for an empty name or when the
+// set already holds 65535 tracks, the most its count can tell. Names are cut to 127 characters.
 AnimationTrack* AddTrack(AnimationSet* set, const char* name);
 // Copy the key into a new node at the end of the track's list (its next is ignored).
 void AppendRotationKey(AnimationTrack* track, const RotationKey& key);

@@ -3,11 +3,16 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "animation/animation_eval.h"
 #include "animation/animation_set.h"
+#include "scene/ase_scene.h"
 #include "scene/text_stream.h"
 #include "tests/test_support.h"
 
@@ -112,6 +117,31 @@ void ExpectTurn(const Quaternion& q, float angle_rad) {
   EXPECT_NEAR(q.y, 0.0f, 1e-5f);
   EXPECT_NEAR(q.z, 0.8f * s, 1e-5f);
   EXPECT_NEAR(q.w, c, 1e-5f);
+}
+
+// Reads the text with the trace open, so that every report line is written too, then checks what a
+// reader of the set relies on and poses a node on every track at frames around and far from the keys.
+void ReadCheckAndPose(const std::string& text) {
+  AnimationSet set = {};
+  set.report_file = std::tmpfile();
+  ASSERT_NE(set.report_file, nullptr);
+  TextStream stream;
+  ASSERT_TRUE(stream.OpenMemory(text.data(), text.size()));
+  ReadAnimationStream(&set, stream);
+  std::fclose(set.report_file);
+  set.report_file = nullptr;
+
+  size_t tracks = 0;
+  GeomObject node;
+  for (AnimationTrack* track = set.tracks; track != nullptr; track = track->next) {
+    ++tracks;
+    ASSERT_NE(std::memchr(track->node_name, '\0', sizeof(track->node_name)), nullptr);
+    ASSERT_NE(track->node_name[0], '\0');
+    node.animation_track = track;
+    for (uint32_t frame : {0u, 1u, 2u, 3u, 4u, 100u, UINT32_MAX}) EvaluateNode(&set, &node, frame);
+  }
+  ASSERT_EQ(tracks, set.track_count);
+  DestroyAnimationSet(&set);
 }
 
 }  // namespace
@@ -258,12 +288,74 @@ TEST(AnimationReader, MalformedBlocksStayBounded) {
   DestroyAnimationSet(&set);
 }
 
-TEST(AnimationReader, TextCutAtEveryByteReadsWithoutFault) {
+TEST(AnimationReader, TextCutAtEveryByteReadsAndPosesWithoutFault) {
   const std::string text = SCENE_TEXT;
   for (size_t length = 0; length <= text.size(); ++length) {
-    AnimationSet set = {};
-    ReadText(set, text.substr(0, length));
-    ASSERT_LE(set.track_count, 3) << "cut at " << length;
-    DestroyAnimationSet(&set);
+    SCOPED_TRACE(length);
+    ReadCheckAndPose(text.substr(0, length));
   }
+}
+
+TEST(AnimationReader, SpoiledBytesReadAndPoseWithoutFault) {
+  const std::string text = SCENE_TEXT;
+  // Mostly the characters that steer the reader (braces, quotes, keyword starts, parts of numbers),
+  // some arbitrary bytes, a zero among them.
+  const char steering[] = "{}\"* \n\t-+.eE0123456789x";
+  std::mt19937 random(20261207);
+  for (int round = 0; round < 3000; ++round) {
+    std::string spoiled = text;
+    const int changes = 1 + static_cast<int>(random() % 8);
+    for (int i = 0; i < changes; ++i) {
+      const size_t at = random() % spoiled.size();
+      spoiled[at] = random() % 4 == 0 ? static_cast<char>(random() % 256)
+                                      : steering[random() % (sizeof(steering) - 1)];
+    }
+    SCOPED_TRACE(round);
+    ReadCheckAndPose(spoiled);
+  }
+}
+
+TEST(AnimationReader, ExtremeNumbersPoseWithoutFault) {
+  // Ticks at both ends of the range and beyond it, ticks per frame that read as huge once unsigned,
+  // coordinates that overflow a float, and keys out of frame order.
+  ReadCheckAndPose("*SCENE { *SCENE_TICKSPERFRAME 1 *SCENE_LASTFRAME -1 }\n"
+                   "*TM_ANIMATION { *NODE_NAME \"A\"\n"
+                   "*CONTROL_POS_TRACK { *CONTROL_POS_KEY -1 1e39 -1e39 3 *CONTROL_POS_KEY 0 0 0 0\n"
+                   "*CONTROL_POS_KEY 99999999999999999999 1 2 3 *CONTROL_POS_KEY 4294967295 1 1 1 }\n"
+                   "*CONTROL_ROT_TRACK { *CONTROL_ROT_SAMPLE 10 0 0 0 0 *CONTROL_ROT_SAMPLE 5 1e39 0 0 1e39\n"
+                   "*CONTROL_ROT_SAMPLE 2147483648 0 0 1 3.14 } }\n"
+                   "*SCENE { *SCENE_TICKSPERFRAME -1 }\n"
+                   "*TM_ANIMATION { *NODE_NAME \"B\" *CONTROL_POS_TRACK { *CONTROL_POS_KEY 4294967295 1 1 1 } }\n");
+}
+
+TEST(AnimationReader, TracksStopAtWhatTheCountCanTell) {
+  std::string text;
+  for (int i = 0; i < UINT16_MAX + 2; ++i) text += "*TM_ANIMATION { * \"n" + std::to_string(i) + "\" }\n";
+  AnimationSet set = {};
+  TextStream stream;
+  ASSERT_TRUE(stream.OpenMemory(text.data(), text.size()));
+  ReadAnimationStream(&set, stream);
+  EXPECT_EQ(set.track_count, UINT16_MAX);
+  const auto tracks = Tracks(set);
+  ASSERT_EQ(tracks.size(), UINT16_MAX);
+  EXPECT_EQ(std::string(tracks.back()->node_name), "n" + std::to_string(UINT16_MAX - 1));
+  DestroyAnimationSet(&set);
+}
+
+TEST(AnimationReader, KeysOfRepeatedControllerBlocksAllLandInOrder) {
+  // A track may carry several blocks of one kind; their keys join one list in file order.
+  std::string text = "*TM_ANIMATION { *NODE_NAME \"A\"\n";
+  for (int i = 0; i < 1000; ++i) text += "*CONTROL_POS_TRACK { *CONTROL_POS_KEY " + std::to_string(i) + " 0 0 0 }\n";
+  text += "}\n";
+  AnimationSet set = {};
+  TextStream stream;
+  ASSERT_TRUE(stream.OpenMemory(text.data(), text.size()));
+  ReadAnimationStream(&set, stream);
+  ASSERT_NE(set.tracks, nullptr);
+  ASSERT_EQ(Keys(set.tracks->position_keys).size(), 1000u);
+  uint32_t tick = 0;
+  for (const PositionKey* key = set.tracks->position_keys; key != nullptr; key = key->next) {
+    ASSERT_EQ(key->tick, tick++);
+  }
+  DestroyAnimationSet(&set);
 }
