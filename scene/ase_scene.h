@@ -71,6 +71,8 @@ struct Material {
 
 // The 68-byte colour block (diffuse to power) of a material, as the device takes it.
 D3DMATERIAL7 MaterialColourBlock(const Material& material);
+// Frees the sub-materials of an entry at every nesting depth and leaves it with none.
+void DestroySubMaterials(Material& material);
 
 // The faces of one object that share one sub-material, with what the renderer and the lightmaps add.
 struct FaceGroup {

@@ -45,9 +45,7 @@ GeomObject* AseScene::FindGeomObject(const char* name) const {
   return nullptr;
 }
 
-namespace {
-
-// Sub-materials can nest to any depth in a file; every level is released.
+// Sub-materials can nest in a file; every level is released.
 void DestroySubMaterials(Material& material) {
   for (int i = 0; i < material.submaterial_count && material.submaterials != nullptr; ++i) {
     DestroySubMaterials(material.submaterials[i]);
@@ -55,6 +53,8 @@ void DestroySubMaterials(Material& material) {
   DeleteArray(material.submaterials);
   material.submaterial_count = 0;
 }
+
+namespace {
 
 template <class T>
 void DeleteList(T*& head) {
