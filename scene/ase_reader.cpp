@@ -75,6 +75,7 @@ bool LoadScene(AseScene* scene, const char* path) {
 }
 
 bool ReadSceneBlocks(AseScene* scene) {
+  if (scene == nullptr || scene->scene_file == nullptr) return false;
   TextStream& stream = *scene->scene_file;
   char token[TOKEN_SIZE];
   // The top level counts no braces: a desynchronised block ends at the next top-level keyword.
@@ -93,5 +94,6 @@ bool ReadSceneBlocks(AseScene* scene) {
 }
 
 bool SkipBlock(AseScene* scene) {
+  if (scene == nullptr || scene->scene_file == nullptr) return false;
   return ReadBlock(*scene->scene_file, [](const char*) {});
 }

@@ -79,6 +79,10 @@ TEST(SceneLoad, OpeningAndHeaderDecideTheLoadedFlag) {
   EXPECT_FALSE(LoadScene(&scene, ""));
   EXPECT_FALSE(LoadScene(&scene, nullptr));
   EXPECT_EQ(scene.loaded, 0);
+  // A folder opens like a file but has no size to read.
+  ASSERT_EQ(mkdir("folder.ase", 0700), 0);
+  EXPECT_FALSE(LoadScene(&scene, "folder.ase"));
+  EXPECT_EQ(scene.loaded, 0);
 }
 
 TEST(SceneLoad, SceneLoadsWhenTheReportCannotBeCreated) {
@@ -460,4 +464,50 @@ TEST(SceneReader, SceneCutAtEveryByteLoadsWhatWasRead) {
   EXPECT_EQ(scene.geom_object_count, 2);
   EXPECT_EQ(scene.light_count, 2);
   EXPECT_EQ(scene.camera_count, 1);
+}
+
+// Corners, texture corners, material ids and references come from the file; the build after the read
+// must only use those that address something, and the report must still come out.
+TEST(SceneReader, IndicesPastTheirArraysReachNoMemory) {
+  ScopedTempDir dir;
+  AseScene scene;
+  ASSERT_TRUE(LoadSceneText(&scene, WithHeader(
+      "*MATERIAL_LIST { *MATERIAL_COUNT 1 *MATERIAL 0 { *NUMSUBMTLS 2 *SUBMATERIAL 0 { } *SUBMATERIAL 1 { } } }"
+      " *GEOMOBJECT { *NODE_NAME \"Bad\" *MESH { *MESH_NUMVERTEX 3 *MESH_NUMFACES 4"
+      " *MESH_VERTEX_LIST { *MESH_VERTEX 0 0 0 0 *MESH_VERTEX 1 1 0 0 *MESH_VERTEX 2 0 1 0 }"
+      " *MESH_FACE_LIST {"
+      " *MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 1 *MESH_SMOOTHING 1 *MESH_MTLID 1"
+      " *MESH_FACE 1: A: 0 B: 3 C: 2 AB: 1 BC: 1 CA: 1 *MESH_SMOOTHING 1 *MESH_MTLID 1"
+      " *MESH_FACE 2: A: 65535 B: 1 C: 2 AB: 1 BC: 1 CA: 1 *MESH_SMOOTHING 1 *MESH_MTLID 0"
+      " *MESH_FACE 3: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 1 *MESH_SMOOTHING 1 *MESH_MTLID 200 }"
+      " *MESH_NUMTVERTEX 1 *MESH_TVERTLIST { *MESH_TVERT 0 0.5 0.5 0 }"
+      " *MESH_NUMTVFACES 4 *MESH_TFACELIST { *MESH_TFACE 0 0 9 40000 *MESH_TFACE 3 0 0 0 } }"
+      " *MATERIAL_REF 0 }"
+      " *GEOMOBJECT { *NODE_NAME \"Unmatched\" *MESH { *MESH_NUMVERTEX 3 *MESH_NUMFACES 1"
+      " *MESH_FACE_LIST { *MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 1 *MESH_SMOOTHING 1 *MESH_MTLID 0 } }"
+      " *MATERIAL_REF 7 }")));
+  const GeomObject* bad = scene.geom_objects;
+  ASSERT_EQ(bad->face_group_count, 1);
+  EXPECT_EQ(bad->face_groups->material_id, 1);
+  EXPECT_EQ(bad->face_groups->face_count, 1u) << "only the face with existing corners and a listed id";
+  EXPECT_LE(bad->vertex_count, 65535u);
+  const GeomObject* unmatched = NextNode(bad);
+  EXPECT_EQ(unmatched->face_group_count, 0) << "a material reference past the table forms no group";
+  EXPECT_NE(ReadTextFile("test.txt").find("+Name = Unmatched\n"), std::string::npos);
+}
+
+// Characters that steer the readers (quotes swallow text, braces end blocks, digits turn labels into
+// numbers), written over a rich scene at many places: every such file loads and tears down cleanly.
+TEST(SceneReader, SpoiledScenesLoadWithoutFault) {
+  ScopedTempDir dir;
+  const std::string whole = RICH_SCENE;
+  const char spoilers[] = {'"', '{', '}', '9', '-', ' '};
+  for (size_t at = std::strlen("*3DSMAX_ASCIIEXPORT") + 1; at < whole.size(); at += 5) {
+    for (char spoiler : spoilers) {
+      std::string text = whole;
+      text[at] = spoiler;
+      AseScene scene;
+      ASSERT_TRUE(LoadSceneText(&scene, text)) << "spoiled at " << at;
+    }
+  }
 }
