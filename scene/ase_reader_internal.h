@@ -26,14 +26,15 @@ bool ReadBlock(TextStream& stream, OnToken&& on_token) {
   return false;
 }
 
-// Creates a node of the record's own construction, names it and appends it to its list, counting it in
-// the list's narrow count (which wraps like the format's; the list is not bounded). Null when memory ran out.
+// Creates a node of the record's own construction, names it and appends it to its list (starting from
+// the list's append hint), counting it in the list's narrow count, which wraps like the format's; the
+// list is not bounded. Null when memory ran out.
 template <class T, class Count>
-T* AppendNewNode(T*& head, Count& count, const char* name) {
+T* AppendNewNode(T*& head, T*& last, Count& count, const char* name) {
   T* node = new (std::nothrow) T();
   if (node == nullptr) return nullptr;
   if (name != nullptr) std::strncpy(node->name, name, sizeof(node->name) - 1);
-  AppendNode(head, node);
+  AppendNodeAfterHint(head, last, node);
   ++count;
   return node;
 }

@@ -4,7 +4,7 @@
 #include "scene/ase_reader_internal.h"
 
 GeomObject* CreateGeomObject(AseScene* scene, const char* name) {
-  return AppendNewNode(scene->geom_objects, scene->geom_object_count, name);
+  return AppendNewNode(scene->geom_objects, scene->last_geom_object, scene->geom_object_count, name);
 }
 
 bool ReadGeomObject(AseScene* scene) {

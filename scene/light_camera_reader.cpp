@@ -2,11 +2,13 @@
 #include "scene/ase_reader_internal.h"
 
 LightObject* CreateLightObject(AseScene* scene, const char* name) {
-  return AppendNewNode(scene->lights, scene->light_count, name);
+  return AppendNewNode(scene->lights, scene->last_light, scene->light_count, name);
 }
 
 // No later stage needs a camera's name.
-CameraObject* CreateCameraObject(AseScene* scene) { return AppendNewNode(scene->cameras, scene->camera_count, nullptr); }
+CameraObject* CreateCameraObject(AseScene* scene) {
+  return AppendNewNode(scene->cameras, scene->last_camera, scene->camera_count, nullptr);
+}
 
 bool ReadLightObject(AseScene* scene) {
   TextStream& stream = *scene->scene_file;
