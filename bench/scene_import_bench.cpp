@@ -1,6 +1,7 @@
 // Scene import speed in MB/s of scene file: the whole LoadScene of a generated scene of about 20 MB
-// (reading, the renderable build without a device, and the report), then its teardown. The file is
-// written once into a private folder, which is also where the report goes.
+// (reading, the renderable build without a device, and the report), then its teardown, for a scene of
+// large meshes and one of many small objects. Each file is written once into a private folder, which
+// is also where the report goes.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -17,16 +18,11 @@ namespace {
 
 class GeneratedSceneFile {
  public:
-  explicit GeneratedSceneFile(size_t target_bytes) {
+  GeneratedSceneFile(size_t target_bytes, SceneGeneratorOptions options) {
     std::string pattern = (std::filesystem::temp_directory_path() / "kestrel-bench-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) return;
     folder_ = pattern;
     path_ = folder_ + "/generated.ase";
-    SceneGeneratorOptions options;
-    options.faces_per_object = 2048;
-    options.material_count = 8;
-    options.light_count = 4;
-    options.camera_count = 2;
     options = OptionsForSize(target_bytes, options);
     object_count_ = options.object_count;
     if (!WriteGeneratedScene(options, path_)) return;
@@ -51,8 +47,24 @@ class GeneratedSceneFile {
   uint32_t object_count_ = 0;
 };
 
-void BM_LoadGeneratedScene(benchmark::State& state) {
-  static GeneratedSceneFile file(size_t{20} << 20);
+SceneGeneratorOptions LargeMeshes() {
+  SceneGeneratorOptions options;
+  options.faces_per_object = 2048;
+  options.material_count = 8;
+  options.light_count = 4;
+  options.camera_count = 2;
+  return options;
+}
+
+// Thousands of two-triangle objects in parent chains: every append and parent lookup must stay cheap.
+SceneGeneratorOptions ManySmallObjects() {
+  SceneGeneratorOptions options;
+  options.faces_per_object = 2;
+  options.parent_chain = 8;
+  return options;
+}
+
+void LoadRepeatedly(benchmark::State& state, const GeneratedSceneFile& file) {
   if (file.size_bytes() == 0) {
     state.SkipWithError("could not write the generated scene");
     return;
@@ -71,6 +83,17 @@ void BM_LoadGeneratedScene(benchmark::State& state) {
   state.counters["objects"] = file.object_count();
 }
 
-BENCHMARK(BM_LoadGeneratedScene)->Unit(benchmark::kMillisecond);
+void BM_LoadLargeMeshes(benchmark::State& state) {
+  static const GeneratedSceneFile file(size_t{20} << 20, LargeMeshes());
+  LoadRepeatedly(state, file);
+}
+
+void BM_LoadManySmallObjects(benchmark::State& state) {
+  static const GeneratedSceneFile file(size_t{20} << 20, ManySmallObjects());
+  LoadRepeatedly(state, file);
+}
+
+BENCHMARK(BM_LoadLargeMeshes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadManySmallObjects)->Unit(benchmark::kMillisecond);
 
 }  // namespace
