@@ -39,6 +39,13 @@ T* AppendNewNode(T*& head, T*& last, Count& count, const char* name) {
   return node;
 }
 
+// True when the rest of the file is long enough to list count entries of at least min_entry_bytes
+// each. Arrays are sized by counts from the file, so a short hostile file could otherwise demand
+// thousands of times its size in memory.
+inline bool RestCanList(const TextStream& stream, uint32_t count, size_t min_entry_bytes) {
+  return count <= stream.Remaining() / min_entry_bytes;
+}
+
 // One "%d"; 0 when the conversion fails, so a malformed value never keeps a stale one.
 int32_t ReadInt(TextStream& stream);
 // One "%f"; 0 when the conversion fails.

@@ -6,6 +6,9 @@
 
 namespace {
 
+// The shortest sub-material block, "*SUBMATERIAL 0 { }".
+constexpr size_t MIN_SUBMATERIAL_BYTES = 18;
+
 void ReleaseMaterialTable(AseScene* scene) {
   for (int i = 0; i < scene->material_count && scene->materials != nullptr; ++i) {
     DestroySubMaterials(scene->materials[i]);
@@ -60,7 +63,10 @@ bool ReadMaterial(AseScene* scene, Material* entry, int depth) {
     } else if (MatchKeyword(token, "*MATERIAL_EMISSIVE")) {
       ReadColour(stream, &entry->emissive);
     } else if (MatchKeyword(token, "*NUMSUBMTLS")) {
-      AllocateSubMaterials(entry, static_cast<uint8_t>(ReadInt(stream)));
+      // Each level can ask for 255 entries of 332 bytes in a few bytes of text; a count the rest of the
+      // file cannot back leaves the entry without sub-materials.
+      const uint8_t count = static_cast<uint8_t>(ReadInt(stream));
+      AllocateSubMaterials(entry, RestCanList(stream, count, MIN_SUBMATERIAL_BYTES) ? count : 0);
     } else if (MatchKeyword(token, "*SUBMATERIAL")) {
       const uint8_t index = static_cast<uint8_t>(ReadInt(stream));
       // A block with no entry to fill is skipped whole: walked by this loop, its colours and counts

@@ -6,6 +6,8 @@ namespace {
 
 // Face corners are 16-bit, so no mesh can address more entries than this.
 constexpr int32_t MAX_MESH_COUNT = 65535;
+// No list line is shorter: each holds a keyword of ten characters or more and a number.
+constexpr size_t MIN_LIST_LINE_BYTES = 4;
 
 // Gives the array a fresh zero-filled block of count entries of per_entry elements; the returned count
 // is 0 when nothing was allocated, so a count never promises more than its array holds.
@@ -39,11 +41,12 @@ bool ReadMeshBlock(AseScene* scene, GeomObject* object) {
   if (object == nullptr) return false;
   TextStream& stream = *scene->scene_file;
   bool rejected = false;
-  // A count that the 16-bit corners cannot address drops the whole mesh rather than wrapping into a
-  // different one; the rest of the block is then walked unread.
+  // A count that the 16-bit corners cannot address, or that the rest of the file could not list, drops
+  // the whole mesh rather than wrapping into a different one; the rest of the block is then walked unread.
   auto read_count = [&](uint32_t* count) {
     const int32_t value = ReadInt(stream);
-    if (value < 0 || value > MAX_MESH_COUNT) {
+    if (value < 0 || value > MAX_MESH_COUNT ||
+        !RestCanList(stream, static_cast<uint32_t>(value), MIN_LIST_LINE_BYTES)) {
       DestroyGeometricObjectData(object);
       rejected = true;
       return false;

@@ -276,12 +276,20 @@ TEST(SceneReader, MeshBlock) {
          }
          EXPECT_EQ(Nth(s, 0)->material_index, 5) << "the dropped mesh's block stays balanced";
        }},
+      {"a count the rest of the file could not list drops the mesh too",
+       "*GEOMOBJECT { *NODE_NAME \"M\" *MESH { *MESH_NUMFACES 1 *MESH_NUMVERTEX 65535 } *MATERIAL_REF 5 }",
+       [](const AseScene& s) {
+         EXPECT_EQ(s.geom_objects->vertex_count + s.geom_objects->face_count, 0u);
+         EXPECT_EQ(s.geom_objects->vertices, nullptr);
+         EXPECT_EQ(s.geom_objects->material_index, 5);
+       }},
       {"a second count replaces the array with a fresh one",
        "*GEOMOBJECT { *NODE_NAME \"M\" *MESH { *MESH_NUMVERTEX 2 *MESH_VERTEX_LIST { *MESH_VERTEX 1 5 5 5 }"
-       " *MESH_NUMVERTEX 3 *MESH_NUMFACES 4 *MESH_NUMFACES 1 *MESH_NUMTVERTEX 5 *MESH_NUMTVERTEX 2 } }",
+       " *MESH_NUMVERTEX 3 *MESH_NUMFACES 4 *MESH_NUMFACES 1 *MESH_NUMTVERTEX 5 *MESH_NUMTVERTEX 2"
+       " *MESH_TVERTLIST { *MESH_TVERT 1 0.5 0.5 0 } } }",
        [](const AseScene& s) {
          const GeomObject* m = s.geom_objects;
-         EXPECT_EQ(m->vertex_count, 3u);
+         ASSERT_EQ(m->vertex_count, 3u);
          EXPECT_EQ(m->vertices[1].position.x, 0.0f);
          EXPECT_EQ(m->face_count, 1u);
          EXPECT_EQ(m->texture_vertex_count, 2u);
@@ -371,6 +379,15 @@ TEST(SceneReader, MaterialList) {
          EXPECT_EQ(s.materials[0].submaterial_count, 1);
          EXPECT_EQ(s.materials[0].has_bitmap, 0);
          EXPECT_EQ(s.materials[0].diffuse.r, 0.5f);
+       }},
+      {"a sub-material count the rest of the file could not list gives no sub-materials",
+       "*MATERIAL_LIST { *MATERIAL_COUNT 2 *MATERIAL 0 { *NUMSUBMTLS 255 } *MATERIAL 1 { *NUMSUBMTLS 2"
+       " *SUBMATERIAL 0 { } *SUBMATERIAL 1 { *MATERIAL_DIFFUSE 0.5 0 0 } } }",
+       [](const AseScene& s) {
+         EXPECT_EQ(s.materials[0].submaterial_count, 0);
+         EXPECT_EQ(s.materials[0].submaterials, nullptr);
+         ASSERT_EQ(s.materials[1].submaterial_count, 2) << "a block that lists its entries keeps them";
+         EXPECT_EQ(s.materials[1].submaterials[1].diffuse.r, 0.5f);
        }},
       {"nesting deeper than the bound is skipped whole, without exhausting the stack",
        "*MATERIAL_LIST { *MATERIAL_COUNT 1 *MATERIAL 0 {" + Repeat(" *NUMSUBMTLS 1 *SUBMATERIAL 0 {", 100000) +
