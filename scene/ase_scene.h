@@ -20,6 +20,7 @@ struct FaceFrame;
 struct GroupLightmap;
 struct LightmapVertex;
 struct TextureEntry;
+struct GeomNameIndex;
 
 constexpr int NAME_SIZE = 128;
 constexpr int BITMAP_NAME_SIZE = 256;
@@ -71,6 +72,8 @@ struct Material {
 
 // The 68-byte colour block (diffuse to power) of a material, as the device takes it.
 D3DMATERIAL7 MaterialColourBlock(const Material& material);
+// Frees the sub-materials of an entry at every nesting depth and leaves it with none.
+void DestroySubMaterials(Material& material);
 
 // The faces of one object that share one sub-material, with what the renderer and the lightmaps add.
 struct FaceGroup {
@@ -177,7 +180,9 @@ struct AseScene {
   Material* GetMaterials() const { return materials; }
   uint8_t GetMaterialCount() const { return material_count; }
   uint8_t GetLightCount() const { return light_count; }
-  // The first geometric object whose name equals name exactly (case-sensitive); null when none.
+  // The first geometric object whose name equals name exactly (case-sensitive); null when none. Looks
+  // names up in an index made on first use and remade after appends, so names must not change once a
+  // node is listed.
   GeomObject* FindGeomObject(const char* name) const;
   // Frees every object, animation set, material, camera, light and the top objects, in that order.
   void DestroyScene();
@@ -200,6 +205,13 @@ struct AseScene {
   CameraObject* cameras = nullptr;
   AnimationSet* animation_sets = nullptr;  // owned, in load order
   AnimationSet* current_animation = nullptr;
+
+  // Lookup aids, not part of the model: every parent and bone lookup would otherwise walk the list,
+  // and every append too, which makes a file of many small objects take quadratic time.
+  mutable GeomNameIndex* geom_name_index = nullptr;  // owned, made by FindGeomObject
+  GeomObject* last_geom_object = nullptr;  // the readers' append hints: nodes of their lists, or null
+  LightObject* last_light = nullptr;
+  CameraObject* last_camera = nullptr;
 };
 
 // Appends a node at the end of a list that keeps file order.
@@ -212,4 +224,19 @@ void AppendNode(T*& head, T* node) {
   SceneNode* last = head;
   while (last->next != nullptr) last = last->next;
   last->next = node;
+}
+
+// AppendNode that starts its walk to the end at hint (a node of the list, or null for the head) and
+// leaves the new node as the hint, so that appending many nodes in a row stays linear.
+template <class T>
+void AppendNodeAfterHint(T*& head, T*& hint, T* node) {
+  if (head == nullptr) {
+    head = node;
+    hint = node;
+    return;
+  }
+  SceneNode* last = hint != nullptr ? hint : head;
+  while (last->next != nullptr) last = last->next;
+  last->next = node;
+  hint = node;
 }

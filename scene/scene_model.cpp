@@ -1,6 +1,8 @@
 #include "scene/ase_scene.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "animation/animation_set.h"
 #include "math/zeroed_array.h"
@@ -37,17 +39,45 @@ D3DMATERIAL7 MaterialColourBlock(const Material& material) {
   return block;
 }
 
-GeomObject* AseScene::FindGeomObject(const char* name) const {
-  if (name == nullptr) return nullptr;
-  for (GeomObject* object = geom_objects; object != nullptr; object = NextNode(object)) {
-    if (std::strcmp(object->name, name) == 0) return object;
-  }
-  return nullptr;
-}
+// The objects sorted by name, equal names in list order, as the list stood when it was made: its head
+// and its last node tell whether objects were appended since.
+struct GeomNameIndex {
+  const GeomObject* head = nullptr;
+  const GeomObject* last = nullptr;
+  std::vector<GeomObject*> by_name;
+};
 
 namespace {
 
-// Sub-materials can nest to any depth in a file; every level is released.
+bool NameBefore(const GeomObject* object, const char* name) { return std::strcmp(object->name, name) < 0; }
+
+bool IndexIsCurrent(const GeomNameIndex* index, const GeomObject* head) {
+  return index != nullptr && index->head == head && (index->last == nullptr || index->last->next == nullptr);
+}
+
+}  // namespace
+
+GeomObject* AseScene::FindGeomObject(const char* name) const {
+  if (name == nullptr || geom_objects == nullptr) return nullptr;
+  if (!IndexIsCurrent(geom_name_index, geom_objects)) {
+    if (geom_name_index == nullptr) geom_name_index = new GeomNameIndex;
+    GeomNameIndex& index = *geom_name_index;
+    index.by_name.clear();
+    for (GeomObject* object = geom_objects; object != nullptr; object = NextNode(object)) {
+      index.by_name.push_back(object);
+    }
+    index.head = geom_objects;
+    index.last = index.by_name.back();
+    std::stable_sort(index.by_name.begin(), index.by_name.end(), [](const GeomObject* a, const GeomObject* b) {
+      return std::strcmp(a->name, b->name) < 0;
+    });
+  }
+  const std::vector<GeomObject*>& by_name = geom_name_index->by_name;
+  const auto found = std::lower_bound(by_name.begin(), by_name.end(), name, NameBefore);
+  return found != by_name.end() && std::strcmp((*found)->name, name) == 0 ? *found : nullptr;
+}
+
+// Sub-materials can nest in a file; every level is released.
 void DestroySubMaterials(Material& material) {
   for (int i = 0; i < material.submaterial_count && material.submaterials != nullptr; ++i) {
     DestroySubMaterials(material.submaterials[i]);
@@ -55,6 +85,8 @@ void DestroySubMaterials(Material& material) {
   DeleteArray(material.submaterials);
   material.submaterial_count = 0;
 }
+
+namespace {
 
 template <class T>
 void DeleteList(T*& head) {
@@ -97,6 +129,12 @@ void AseScene::DestroyScene() {
 
   DeleteArray(top_objects);
   top_object_count = 0;
+
+  delete geom_name_index;
+  geom_name_index = nullptr;
+  last_geom_object = nullptr;
+  last_light = nullptr;
+  last_camera = nullptr;
 }
 
 AseScene::~AseScene() { DestroyScene(); }

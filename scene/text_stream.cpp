@@ -1,5 +1,7 @@
 #include "scene/text_stream.h"
 
+#include <sys/stat.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -50,7 +52,10 @@ bool TextStream::Open(const char* path) {
   if (path == nullptr || path[0] == '\0') return false;
   FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return false;
-  bool ok = std::fseek(file, 0, SEEK_END) == 0;
+  // A folder opens too, and its end lies at the largest offset there is: only plain files have a size.
+  struct stat status;
+  bool ok = fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
+  ok = ok && std::fseek(file, 0, SEEK_END) == 0;
   const long length = ok ? std::ftell(file) : -1;
   ok = ok && length >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
   if (ok) {

@@ -30,6 +30,8 @@ class TextStream {
   bool IsOpen() const { return data_ != nullptr; }
   bool AtEnd() const { return position_ >= size_; }
   size_t Position() const { return position_; }
+  // Bytes not yet read: what a count read from the file can at most be backed by.
+  size_t Remaining() const { return position_ < size_ ? size_ - position_ : 0; }
 
   // The next character, or END_OF_FILE.
   int GetChar();

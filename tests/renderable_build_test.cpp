@@ -3,9 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
-#include "tests/scene_fixture.h"
+#include "tests/scene_fixtures.h"
 
 namespace {
 

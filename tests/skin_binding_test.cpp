@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "math/zeroed_array.h"
 #include "platform/test_hooks.h"
 #include "skin/skin_weights.h"
-#include "tests/scene_fixture.h"
+#include "tests/scene_fixtures.h"
 
 namespace {
 

@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "platform/test_hooks.h"
 #include "scene/text_stream.h"
 #include "skin/skin_weights.h"
-#include "tests/scene_fixture.h"
+#include "tests/scene_fixtures.h"
 #include "tests/test_support.h"
 
 namespace {

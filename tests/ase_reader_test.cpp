@@ -1,0 +1,530 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "scene/ase_reader.h"
+#include "scene/ase_scene.h"
+#include "tests/scene_fixtures.h"
+#include "tests/test_support.h"
+
+namespace {
+
+struct ReaderCase {
+  const char* name;
+  std::string body;  // after the header line
+  std::function<void(const AseScene&)> check;
+};
+
+void RunCases(const ReaderCase* cases, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    SCOPED_TRACE(cases[i].name);
+    ScopedTempDir dir;
+    AseScene scene;
+    ASSERT_TRUE(LoadSceneText(&scene, WithHeader(cases[i].body)));
+    cases[i].check(scene);
+  }
+}
+
+std::string Repeat(const std::string& text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
+}
+
+const GeomObject* Nth(const AseScene& scene, int n) {
+  const GeomObject* object = scene.geom_objects;
+  while (object != nullptr && n-- > 0) object = NextNode(object);
+  return object;
+}
+
+}  // namespace
+
+TEST(SceneLoad, OpeningAndHeaderDecideTheLoadedFlag) {
+  ScopedTempDir dir;
+  struct Case {
+    const char* name;
+    const char* text;  // null: no file at all
+    bool result;
+    uint8_t loaded;
+    bool report_exists;
+  } cases[] = {
+      {"no file", nullptr, false, 0, false},
+      {"empty file", "", false, 1, true},
+      {"header with letters glued on", "*3DSMAX_ASCIIEXPORTER_NOT\n", true, 1, true},
+      {"other first token", "*GEOMOBJECT { *NODE_NAME \"Box\" }", false, 1, true},
+      {"header with a digit glued on", "*3DSMAX_ASCIIEXPORT2 *GEOMOBJECT { *NODE_NAME \"Box\" }", true, 1, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::remove("test.txt");
+    std::remove("scene.ase");
+    AseScene scene;
+    const bool result = c.text != nullptr ? LoadSceneText(&scene, c.text) : LoadScene(&scene, "scene.ase");
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(scene.loaded, c.loaded);
+    EXPECT_EQ(FileExists("test.txt"), c.report_exists);
+    // Whatever did not pass the header check read nothing and reported nothing.
+    if (!c.result) {
+      EXPECT_EQ(scene.geom_objects, nullptr);
+      if (c.report_exists) {
+        EXPECT_EQ(ReadTextFile("test.txt"), "");
+      }
+    }
+  }
+  AseScene scene;
+  EXPECT_FALSE(LoadScene(&scene, ""));
+  EXPECT_FALSE(LoadScene(&scene, nullptr));
+  EXPECT_EQ(scene.loaded, 0);
+  // A folder opens like a file but has no size to read.
+  ASSERT_EQ(mkdir("folder.ase", 0700), 0);
+  EXPECT_FALSE(LoadScene(&scene, "folder.ase"));
+  EXPECT_EQ(scene.loaded, 0);
+}
+
+TEST(SceneLoad, SceneLoadsWhenTheReportCannotBeCreated) {
+  ScopedTempDir dir;
+  ASSERT_EQ(mkdir("test.txt", 0700), 0);
+  AseScene scene;
+  EXPECT_TRUE(LoadSceneText(&scene, WithHeader("*GEOMOBJECT { *NODE_NAME \"Box\" }")));
+  EXPECT_EQ(scene.geom_object_count, 1);
+}
+
+TEST(SceneLoad, LongPathIsCutToTheFieldAndStaysTerminated) {
+  ScopedTempDir dir;
+  std::string folder = dir.path();
+  while (folder.size() < 150) {
+    folder += "/a_rather_long_folder_name";
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  }
+  const std::string path = folder + "/scene.ase";
+  WriteTextFile(path, WithHeader("*GEOMOBJECT { *NODE_NAME \"Box\" }"));
+  AseScene scene;
+  ASSERT_TRUE(LoadScene(&scene, path.c_str()));
+  EXPECT_EQ(std::string(scene.file_path), path.substr(0, NAME_SIZE - 1));
+  EXPECT_EQ(scene.geom_object_count, 1);
+}
+
+TEST(SceneReader, BlocksNamesAndBraces) {
+  const ReaderCase cases[] = {
+      {"transform and animation names create no further object",
+       "*GEOMOBJECT { *NODE_NAME \"Box\" *NODE_TM { *NODE_NAME \"Box\" *TM_POS 1 2 3 }"
+       " *TM_ANIMATION { *NODE_NAME \"Box\" *CONTROL_POS_TRACK { *CONTROL_POS_SAMPLE 0 1 2 3 } } }",
+       [](const AseScene& s) {
+         ASSERT_EQ(s.geom_object_count, 1);
+         EXPECT_STREQ(s.geom_objects->node_tms[0].node_name, "Box");
+         EXPECT_EQ(s.geom_objects->node_tms[0].pos.y, 2.0f);
+       }},
+      {"a name with blanks and braces is one name and keeps the braces balanced",
+       "*GEOMOBJECT { *NODE_NAME \"Box { 1 }}\" *NODE_PARENT \"Root {\" *MATERIAL_REF 4 }"
+       " *GEOMOBJECT { *NODE_NAME \"Next\" }",
+       [](const AseScene& s) {
+         ASSERT_EQ(s.geom_object_count, 2);
+         EXPECT_STREQ(s.geom_objects->name, "Box { 1 }}");
+         EXPECT_STREQ(s.geom_objects->parent_name, "Root {");
+         EXPECT_EQ(s.geom_objects->material_index, 4);
+       }},
+      {"a glued brace opens the block but hides its keyword",
+       "*GEOMOBJECT {*NODE_NAME \"Lost\" *NODE_NAME \"Kept\" }",
+       [](const AseScene& s) {
+         ASSERT_EQ(s.geom_object_count, 1);
+         EXPECT_STREQ(s.geom_objects->name, "Kept");
+       }},
+      {"keywords before the name are dropped; a name in a walked transform creates the object",
+       "*GEOMOBJECT { *NODE_PARENT \"P\" *MATERIAL_REF 7 *NODE_TM { *NODE_NAME \"Inner\" *TM_POS 1 1 1 } }",
+       [](const AseScene& s) {
+         ASSERT_EQ(s.geom_object_count, 1);
+         EXPECT_STREQ(s.geom_objects->name, "Inner");
+         EXPECT_STREQ(s.geom_objects->parent_name, "");
+         EXPECT_EQ(s.geom_objects->material_index, 0);
+         EXPECT_EQ(s.geom_objects->node_tms[0].pos.x, 0.0f);
+       }},
+      {"material reference keeps its low 8 bits and needs the exact keyword",
+       "*GEOMOBJECT { *NODE_NAME \"A\" *MATERIAL_REF 300 } *GEOMOBJECT { *NODE_NAME \"B\" *MATERIAL_REFS 5 }",
+       [](const AseScene& s) {
+         EXPECT_EQ(Nth(s, 0)->material_index, 44);
+         EXPECT_EQ(Nth(s, 1)->material_index, 0);
+       }},
+      {"scale, scale axis and its angle are kept apart",
+       "*GEOMOBJECT { *NODE_NAME \"A\" *NODE_TM { *TM_SCALEAXISANG 0.5 } }"
+       " *GEOMOBJECT { *NODE_NAME \"B\" *NODE_TM { *TM_SCALEAXIS 1 2 3 } }"
+       " *GEOMOBJECT { *NODE_NAME \"C\" *NODE_TM { *TM_SCALE 4 5 6 *TM_ROW0 7 8 9 *TM_ROTANGLE 0.25 } }",
+       [](const AseScene& s) {
+         const NodeTm& a = Nth(s, 0)->node_tms[0];
+         EXPECT_EQ(a.scale_axis_angle, 0.5f);
+         EXPECT_EQ(a.scale_axis.x, 0.0f);
+         EXPECT_EQ(a.scale.x, 0.0f);
+         const NodeTm& b = Nth(s, 1)->node_tms[0];
+         EXPECT_EQ(b.scale_axis.z, 3.0f);
+         EXPECT_EQ(b.scale.z, 0.0f);
+         EXPECT_EQ(b.scale_axis_angle, 0.0f);
+         const NodeTm& c = Nth(s, 2)->node_tms[0];
+         EXPECT_EQ(c.scale.y, 5.0f);
+         EXPECT_EQ(c.scale_axis.y, 0.0f);
+         EXPECT_EQ(c.row0.z, 9.0f);
+         EXPECT_EQ(c.rot_angle, 0.25f);
+       }},
+      {"a transform value that does not convert is stored as 0",
+       "*GEOMOBJECT { *NODE_NAME \"A\" *NODE_TM { *TM_POS 1 2 3 *TM_POS 4 oops } }",
+       [](const AseScene& s) {
+         const Vector3& pos = s.geom_objects->node_tms[0].pos;
+         EXPECT_EQ(pos.x, 4.0f);
+         EXPECT_EQ(pos.y, 0.0f);
+         EXPECT_EQ(pos.z, 0.0f);
+       }},
+      {"vertex lists outside a mesh block start no mesh",
+       "*GEOMOBJECT { *NODE_NAME \"A\" *MESH_NUMVERTEX 2 *MESH_VERTEX_LIST { *MESH_VERTEX 0 1 2 3 } }",
+       [](const AseScene& s) {
+         EXPECT_EQ(s.geom_objects->vertex_count, 0u);
+         EXPECT_EQ(s.geom_objects->vertices, nullptr);
+       }},
+      {"an overlong name is cut to 127 characters and the next keyword still counts",
+       "*GEOMOBJECT { *NODE_NAME \"" + std::string(300, 'n') + "\" *MATERIAL_REF 3 }",
+       [](const AseScene& s) {
+         EXPECT_EQ(std::strlen(s.geom_objects->name), 127u);
+         EXPECT_EQ(s.geom_objects->material_index, 3);
+       }},
+      {"an overlong token is one ignored token",
+       "*GEOMOBJECT { *NODE_NAME \"A\" *" + std::string(400, 'X') + " *MATERIAL_REF 2 }",
+       [](const AseScene& s) { EXPECT_EQ(s.geom_objects->material_index, 2); }},
+      {"an unterminated name runs to the end of the file",
+       "*GEOMOBJECT { *NODE_NAME \"Open ended } *MATERIAL_REF 2",
+       [](const AseScene& s) {
+         ASSERT_EQ(s.geom_object_count, 1);
+         EXPECT_STREQ(s.geom_objects->name, "Open ended } *MATERIAL_REF 2");
+       }},
+      {"top-level blocks in any order, stray tokens between them",
+       "*SCENE { *SCENE_FILENAME \"a.max\" } stray 12 *MATERIAL_LIST { *MATERIAL_COUNT 1 }"
+       " *CAMERAOBJECT { *NODE_NAME \"C\" } *LIGHTOBJECT { *NODE_NAME \"L\" } *GEOMOBJECTS { *NODE_NAME \"G\" }",
+       [](const AseScene& s) {
+         EXPECT_EQ(s.material_count, 1);
+         EXPECT_EQ(s.camera_count, 1);
+         EXPECT_EQ(s.light_count, 1);
+         EXPECT_EQ(s.geom_object_count, 1) << "a longer keyword still starts a geometric object block";
+       }},
+  };
+  RunCases(cases, sizeof(cases) / sizeof(cases[0]));
+}
+
+TEST(SceneReader, MeshBlock) {
+  const ReaderCase cases[] = {
+      {"axes and corners are exchanged on the way in",
+       "*GEOMOBJECT { *NODE_NAME \"M\" *MESH { *MESH_NUMVERTEX 8 *MESH_NUMFACES 2"
+       " *MESH_VERTEX_LIST { *MESH_VERTEX 0 1.0 2.0 3.0 }"
+       " *MESH_FACE_LIST { *MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 0 *MESH_SMOOTHING 1 *MESH_MTLID 3"
+       " *MESH_FACE 1: A: 5 B: 6 C: 7 AB: 1 BC: 1 CA: 0 *MESH_SMOOTHING 1 *MESH_MTLID 300 }"
+       " *MESH_NUMTVERTEX 2 *MESH_TVERTLIST { *MESH_TVERT 1 0.25 0.75 0.5 }"
+       " *MESH_NUMTVFACES 1 *MESH_TFACELIST { *MESH_TFACE 0 4 5 6 }"
+       " *MESH_NORMALS { *MESH_FACENORMAL 0 9 9 9 *MESH_VERTEXNORMAL 7 0.0 1.0 0.0 } } }",
+       [](const AseScene& s) {
+         const GeomObject* m = s.geom_objects;
+         EXPECT_EQ(m->vertices[0].position.x, 1.0f);
+         EXPECT_EQ(m->vertices[0].position.y, 3.0f);
+         EXPECT_EQ(m->vertices[0].position.z, 2.0f);
+         const uint16_t faces[] = {0, 2, 1, 5, 7, 6};
+         EXPECT_EQ(std::memcmp(m->faces, faces, sizeof(faces)), 0);
+         EXPECT_EQ(m->face_material_ids[0], 3);
+         EXPECT_EQ(m->face_material_ids[1], 44);
+         EXPECT_EQ(m->texture_vertices[1].u, 0.25f);
+         EXPECT_EQ(m->texture_vertices[1].v, 0.75f);
+         const uint16_t tface[] = {4, 6, 5};
+         EXPECT_EQ(std::memcmp(m->texture_faces, tface, sizeof(tface)), 0);
+         EXPECT_EQ(m->vertices[7].normal.z, 1.0f);
+         EXPECT_EQ(m->vertices[7].normal.y, 0.0f);
+         EXPECT_EQ(m->vertices[0].normal.z, 0.0f) << "face normals are not vertex normals";
+       }},
+      {"smoothing entries that are empty or lists",
+       "*GEOMOBJECT { *NODE_NAME \"M\" *MESH { *MESH_NUMFACES 2 *MESH_FACE_LIST {"
+       " *MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 0 *MESH_SMOOTHING *MESH_MTLID 2"
+       " *MESH_FACE 1: A: 3 B: 4 C: 5 AB: 1 BC: 1 CA: 0 *MESH_SMOOTHING 1,2 *MESH_MTLID 2 } } *MATERIAL_REF 9 }",
+       [](const AseScene& s) {
+         EXPECT_EQ(s.geom_objects->face_material_ids[0], 2);
+         EXPECT_EQ(s.geom_objects->face_material_ids[1], 0);
+         EXPECT_EQ(s.geom_objects->faces[3], 3);
+         EXPECT_EQ(s.geom_objects->material_index, 9);
+       }},
+      {"surplus lines, out-of-range indices and lists before their counts are ignored",
+       "*GEOMOBJECT { *NODE_NAME \"M\" *MESH { *MESH_VERTEX_LIST { *MESH_VERTEX 0 9 9 9 }"
+       " *MESH_TVERTLIST { *MESH_TVERT 0 9 9 9 } *MESH_NUMVERTEX 2"
+       " *MESH_VERTEX_LIST { *MESH_VERTEX 2 9 9 9 *MESH_VERTEX -1 9 9 9 }"
+       " *MESH_NUMFACES 1 *MESH_FACE_LIST { *MESH_FACE 0: A: 1 B: 0 C: 1 AB: 1 BC: 1 CA: 0 *MESH_SMOOTHING 0 *MESH_MTLID 1"
+       " *MESH_FACE 1: A: 7 B: 7 C: 7 AB: 1 BC: 1 CA: 0 *MESH_SMOOTHING 0 *MESH_MTLID 5 } } *MATERIAL_REF 6 }",
+       [](const AseScene& s) {
+         const GeomObject* m = s.geom_objects;
+         EXPECT_EQ(m->vertex_count, 2u);
+         EXPECT_EQ(m->vertices[0].position.x, 0.0f);
+         EXPECT_EQ(m->vertices[1].position.x, 0.0f);
+         EXPECT_EQ(m->face_count, 1u);
+         EXPECT_EQ(m->face_material_ids[0], 1);
+         EXPECT_EQ(m->texture_vertex_count, 0u);
+         EXPECT_EQ(m->material_index, 6);
+       }},
+      {"a count the 16-bit indices cannot address drops the whole mesh",
+       "*GEOMOBJECT { *NODE_NAME \"M\" *MESH { *MESH_NUMFACES 1 *MESH_NUMVERTEX 70000"
+       " *MESH_VERTEX_LIST { *MESH_VERTEX 0 1 2 3 } *MESH_NUMTVERTEX 4 } *MATERIAL_REF 5 }"
+       " *GEOMOBJECT { *NODE_NAME \"N\" *MESH { *MESH_NUMFACES -3 } }",
+       [](const AseScene& s) {
+         for (int i = 0; i < 2; ++i) {
+           const GeomObject* m = Nth(s, i);
+           EXPECT_EQ(m->vertex_count + m->face_count + m->texture_vertex_count, 0u);
+           EXPECT_EQ(m->vertices, nullptr);
+           EXPECT_EQ(m->faces, nullptr);
+           EXPECT_EQ(m->texture_vertices, nullptr);
+         }
+         EXPECT_EQ(Nth(s, 0)->material_index, 5) << "the dropped mesh's block stays balanced";
+       }},
+      {"a count the rest of the file could not list drops the mesh too",
+       "*GEOMOBJECT { *NODE_NAME \"M\" *MESH { *MESH_NUMFACES 1 *MESH_NUMVERTEX 65535 } *MATERIAL_REF 5 }",
+       [](const AseScene& s) {
+         EXPECT_EQ(s.geom_objects->vertex_count + s.geom_objects->face_count, 0u);
+         EXPECT_EQ(s.geom_objects->vertices, nullptr);
+         EXPECT_EQ(s.geom_objects->material_index, 5);
+       }},
+      {"a second count replaces the array with a fresh one",
+       "*GEOMOBJECT { *NODE_NAME \"M\" *MESH { *MESH_NUMVERTEX 2 *MESH_VERTEX_LIST { *MESH_VERTEX 1 5 5 5 }"
+       " *MESH_NUMVERTEX 3 *MESH_NUMFACES 4 *MESH_NUMFACES 1 *MESH_NUMTVERTEX 5 *MESH_NUMTVERTEX 2"
+       " *MESH_TVERTLIST { *MESH_TVERT 1 0.5 0.5 0 } } }",
+       [](const AseScene& s) {
+         const GeomObject* m = s.geom_objects;
+         ASSERT_EQ(m->vertex_count, 3u);
+         EXPECT_EQ(m->vertices[1].position.x, 0.0f);
+         EXPECT_EQ(m->face_count, 1u);
+         EXPECT_EQ(m->texture_vertex_count, 2u);
+       }},
+      {"texture face count and array never disagree",
+       "*GEOMOBJECT { *NODE_NAME \"A\" *MESH { *MESH_NUMTVFACES 1 *MESH_TFACELIST { *MESH_TFACE 0 1 2 3 }"
+       " *MESH_NUMTVFACES 9 } }"
+       " *GEOMOBJECT { *NODE_NAME \"B\" *MESH { *MESH_NUMTVFACES 4 } }"
+       " *GEOMOBJECT { *NODE_NAME \"C\" *MESH { *MESH_NUMTVFACES 2 *MESH_TFACELIST { *MESH_TFACE 1 1 2 3 }"
+       " *MESH_TFACELIST { *MESH_TFACE 0 4 5 6 } } }",
+       [](const AseScene& s) {
+         EXPECT_EQ(Nth(s, 0)->texture_face_count, 0u);
+         EXPECT_EQ(Nth(s, 0)->texture_faces, nullptr);
+         EXPECT_EQ(Nth(s, 1)->texture_face_count, 0u);
+         const GeomObject* c = Nth(s, 2);
+         ASSERT_EQ(c->texture_face_count, 2u);
+         const uint16_t tfaces[] = {4, 6, 5, 0, 0, 0};
+         EXPECT_EQ(std::memcmp(c->texture_faces, tfaces, sizeof(tfaces)), 0);
+       }},
+      // The first bare line takes the next eight keywords as its labels, so the real line is the
+      // 65537th that the list counts: a 16-bit face number would be back at 0 there.
+      {"more than 65536 face lines never wrap onto the first face",
+       "*GEOMOBJECT { *NODE_NAME \"M\" *MESH { *MESH_NUMFACES 1 *MESH_FACE_LIST {" +
+           Repeat(" *MESH_FACE", 65536 + 8) +
+           " *MESH_FACE 9: A: 9 B: 9 C: 9 AB: 1 BC: 1 CA: 0 *MESH_SMOOTHING 0 *MESH_MTLID 9 } } }",
+       [](const AseScene& s) {
+         EXPECT_EQ(s.geom_objects->faces[0], 0) << "the first face line took the following tokens as labels";
+         EXPECT_EQ(s.geom_objects->face_material_ids[0], 0);
+       }},
+  };
+  RunCases(cases, sizeof(cases) / sizeof(cases[0]));
+}
+
+TEST(SceneReader, MaterialList) {
+  const ReaderCase cases[] = {
+      {"entries no block fills stay zero-filled",
+       "*MATERIAL_LIST { *MATERIAL_COUNT 2 *MATERIAL 1 { *MATERIAL_DIFFUSE 0.5 0.25 1 } *MATERIAL 2 { } }",
+       [](const AseScene& s) {
+         ASSERT_EQ(s.material_count, 2);
+         EXPECT_EQ(s.materials[0].diffuse.r, 0.0f);
+         EXPECT_EQ(s.materials[0].has_bitmap, 0);
+         EXPECT_EQ(s.materials[1].diffuse.g, 0.25f);
+         EXPECT_EQ(s.materials[1].diffuse.a, 0.0f);
+       }},
+      {"a count of 256 wraps to no table",
+       "*MATERIAL_LIST { *MATERIAL_COUNT 256 *MATERIAL 0 { *MATERIAL_DIFFUSE 1 1 1 } }",
+       [](const AseScene& s) {
+         EXPECT_EQ(s.material_count, 0);
+         EXPECT_EQ(s.materials, nullptr);
+       }},
+      {"sub-materials carry their own colours and bitmaps",
+       "*MATERIAL_LIST { *MATERIAL_COUNT 1 *MATERIAL 0 { *SUBMATERIAL 0 { *MATERIAL_DIFFUSE 9 9 9 }"
+       " *NUMSUBMTLS 3 *SUBMATERIAL 0 { *MATERIAL_AMBIENT 0.1 0 0 }"
+       " *SUBMATERIAL 1 { *MATERIAL_SPECULAR 0 0.2 0 *MAP_DIFFUSE { *BITMAP \"one.tga\" } }"
+       " *SUBMATERIAL 2 { *MATERIAL_EMISSIVE 0 0 0.3 } *SUBMATERIAL 3 { *MATERIAL_DIFFUSE 7 7 7 } } }",
+       [](const AseScene& s) {
+         const Material& m = s.materials[0];
+         ASSERT_EQ(m.submaterial_count, 3);
+         EXPECT_EQ(m.submaterials[0].ambient.r, 0.1f);
+         EXPECT_EQ(m.submaterials[1].specular.g, 0.2f);
+         EXPECT_STREQ(m.submaterials[1].bitmap_name, "one.tga");
+         EXPECT_EQ(m.submaterials[2].emissive.b, 0.3f);
+         EXPECT_EQ(m.diffuse.r, 0.0f) << "a sub-material without an entry leaked into its parent";
+       }},
+      {"the last bitmap of the kept map kinds wins whole; other maps and filters change nothing",
+       "*MATERIAL_LIST { *MATERIAL_COUNT 1 *MATERIAL 0 {"
+       " *MAP_DIFFUSE { *BITMAP \"C:\\a very long\\diffuse name.tif\" *BITMAP_FILTER Pyramidal }"
+       " *MAP_SPECULAR { *BITMAP \"s.tga\" } *MAP_BUMP { *BITMAP \"bump.tga\" } } }",
+       [](const AseScene& s) {
+         EXPECT_EQ(s.materials[0].has_bitmap, 1);
+         EXPECT_EQ(std::memcmp(s.materials[0].bitmap_name, "s.tga\0\0\0\0", 9), 0);
+       }},
+      {"reading an entry again replaces it and its sub-materials",
+       "*MATERIAL_LIST { *MATERIAL_COUNT 1 *MATERIAL 0 { *NUMSUBMTLS 2 *SUBMATERIAL 1 { *NUMSUBMTLS 1 }"
+       " *NUMSUBMTLS 2 *MAP_DIFFUSE { *BITMAP \"old.tga\" } }"
+       " *MATERIAL 0 { *NUMSUBMTLS 1 *MATERIAL_DIFFUSE 0.5 0 0 } }"
+       " *MATERIAL_LIST { *MATERIAL_COUNT 2 *MATERIAL 1 { *MATERIAL_AMBIENT 1 0 0 } }",
+       [](const AseScene& s) {
+         ASSERT_EQ(s.material_count, 2);
+         EXPECT_EQ(s.materials[0].submaterial_count, 0) << "a second count must give a fresh table";
+         EXPECT_EQ(s.materials[1].ambient.r, 1.0f);
+       }},
+      {"an entry read twice keeps only the second reading",
+       "*MATERIAL_LIST { *MATERIAL_COUNT 1 *MATERIAL 0 { *NUMSUBMTLS 2 *MAP_DIFFUSE { *BITMAP \"old.tga\" } }"
+       " *MATERIAL 0 { *NUMSUBMTLS 1 *MATERIAL_DIFFUSE 0.5 0 0 } }",
+       [](const AseScene& s) {
+         EXPECT_EQ(s.materials[0].submaterial_count, 1);
+         EXPECT_EQ(s.materials[0].has_bitmap, 0);
+         EXPECT_EQ(s.materials[0].diffuse.r, 0.5f);
+       }},
+      {"a sub-material count the rest of the file could not list gives no sub-materials",
+       "*MATERIAL_LIST { *MATERIAL_COUNT 2 *MATERIAL 0 { *NUMSUBMTLS 255 } *MATERIAL 1 { *NUMSUBMTLS 2"
+       " *SUBMATERIAL 0 { } *SUBMATERIAL 1 { *MATERIAL_DIFFUSE 0.5 0 0 } } }",
+       [](const AseScene& s) {
+         EXPECT_EQ(s.materials[0].submaterial_count, 0);
+         EXPECT_EQ(s.materials[0].submaterials, nullptr);
+         ASSERT_EQ(s.materials[1].submaterial_count, 2) << "a block that lists its entries keeps them";
+         EXPECT_EQ(s.materials[1].submaterials[1].diffuse.r, 0.5f);
+       }},
+      {"nesting deeper than the bound is skipped whole, without exhausting the stack",
+       "*MATERIAL_LIST { *MATERIAL_COUNT 1 *MATERIAL 0 {" + Repeat(" *NUMSUBMTLS 1 *SUBMATERIAL 0 {", 100000) +
+           " *MATERIAL_DIFFUSE 1 1 1" + Repeat(" }", 100000) + " } }"
+           " *GEOMOBJECT { *NODE_NAME \"After\" }",
+       [](const AseScene& s) {
+         int depth = 0;
+         for (const Material* m = &s.materials[0]; m->submaterial_count != 0; m = &m->submaterials[0]) ++depth;
+         EXPECT_GE(depth, 1);
+         EXPECT_LE(depth, 100);
+         EXPECT_EQ(s.geom_object_count, 1);
+       }},
+  };
+  RunCases(cases, sizeof(cases) / sizeof(cases[0]));
+}
+
+TEST(SceneReader, LightsAndCameras) {
+  const std::string target_light =
+      "*LIGHTOBJECT { *NODE_NAME \"Spot\" *LIGHT_TYPE Target *NODE_TM { *NODE_NAME \"Spot\" *TM_POS 1 2 3 }"
+      " *NODE_TM { *NODE_NAME \"Spot.Target\" *TM_POS 4 5 6 } *NODE_TM { *NODE_NAME \"Third\" *TM_POS 7 8 9 }"
+      " *LIGHT_SETTINGS { *LIGHT_COLOR 1.0 0.5 0.25 *LIGHT_INTENS 3.0 }"
+      " *TM_ANIMATION { *NODE_NAME \"Spot\" } }";
+  const ReaderCase cases[] = {
+      {"a target light keeps two transforms, its colour, and one record",
+       target_light,
+       [](const AseScene& s) {
+         ASSERT_EQ(s.light_count, 1);
+         const LightObject* l = s.lights;
+         EXPECT_STREQ(l->name, "Spot");
+         EXPECT_STREQ(l->node_tms[0].node_name, "Spot");
+         EXPECT_EQ(l->node_tms[0].pos.z, 3.0f);
+         EXPECT_STREQ(l->node_tms[1].node_name, "Spot.Target");
+         EXPECT_EQ(l->node_tms[1].pos.x, 4.0f);
+         EXPECT_EQ(l->light_colour[0], 1.0f);
+         EXPECT_EQ(l->light_colour[1], 0.5f);
+         EXPECT_EQ(l->light_colour[2], 0.25f);
+       }},
+      {"settings and transforms before the name are dropped",
+       "*LIGHTOBJECT { *NODE_TM { *TM_POS 1 1 1 } *LIGHT_SETTINGS { *LIGHT_COLOR 1 1 1 } *NODE_NAME \"Late\""
+       " *NODE_TM { *TM_POS 2 2 2 } }",
+       [](const AseScene& s) {
+         ASSERT_EQ(s.light_count, 1);
+         EXPECT_EQ(s.lights->light_colour[0], 0.0f);
+         EXPECT_EQ(s.lights->node_tms[0].pos.x, 0.0f) << "the dropped transform still counted as the first";
+         EXPECT_EQ(s.lights->node_tms[1].pos.x, 2.0f);
+       }},
+      {"a target camera keeps its transforms and distances but never a field of view",
+       "*CAMERAOBJECT { *NODE_NAME \"Cam\" *CAMERA_TYPE Target *NODE_TM { *TM_POS 1 2 3 }"
+       " *NODE_TM { *TM_POS 4 5 6 } *CAMERA_SETTINGS { *CAMERA_NEAR 1.5 *CAMERA_FAR 900 *CAMERA_FOV 0.78 }"
+       " *TM_ANIMATION { *NODE_NAME \"Cam\" } }",
+       [](const AseScene& s) {
+         ASSERT_EQ(s.camera_count, 1);
+         const CameraObject* c = s.cameras;
+         EXPECT_EQ(c->node_tms[0].pos.y, 2.0f);
+         EXPECT_EQ(c->node_tms[1].pos.y, 5.0f);
+         EXPECT_EQ(c->near_clip, 1.5f);
+         EXPECT_EQ(c->far_clip, 900.0f);
+         EXPECT_EQ(c->field_of_view, 0.0f);
+       }},
+      {"a camera's third transform is walked, so its name makes a further camera",
+       "*CAMERAOBJECT { *NODE_NAME \"Cam\" *NODE_TM { *TM_POS 1 2 3 } *NODE_TM { }"
+       " *NODE_TM { *NODE_NAME \"Extra\" *TM_POS 9 9 9 } }",
+       [](const AseScene& s) {
+         EXPECT_EQ(s.camera_count, 2);
+         EXPECT_EQ(s.cameras->node_tms[0].pos.x, 1.0f);
+       }},
+      {"256 lights wrap the 8-bit count while the list keeps them all",
+       Repeat("*LIGHTOBJECT { *NODE_NAME \"L\" }\n", 256),
+       [](const AseScene& s) {
+         EXPECT_EQ(s.light_count, 0);
+         int listed = 0;
+         for (const LightObject* l = s.lights; l != nullptr; l = NextNode(l)) ++listed;
+         EXPECT_EQ(listed, 256);
+       }},
+  };
+  RunCases(cases, sizeof(cases) / sizeof(cases[0]));
+}
+
+// Every prefix of a rich scene is a file that ends somewhere inside a block, a name or a number.
+TEST(SceneReader, SceneCutAtEveryByteLoadsWhatWasRead) {
+  ScopedTempDir dir;
+  const std::string whole = RICH_SCENE;
+  for (size_t length = 0; length <= whole.size(); ++length) {
+    AseScene scene;
+    const bool result = LoadSceneText(&scene, whole.substr(0, length));
+    ASSERT_EQ(result, length >= std::strlen("*3DSMAX_ASCIIEXPORT")) << "cut at " << length;
+    scene.DestroyScene();
+  }
+  AseScene scene;
+  ASSERT_TRUE(LoadSceneText(&scene, whole));
+  EXPECT_EQ(scene.geom_object_count, 2);
+  EXPECT_EQ(scene.light_count, 2);
+  EXPECT_EQ(scene.camera_count, 1);
+}
+
+// Corners, texture corners, material ids and references come from the file; the build after the read
+// must only use those that address something, and the report must still come out.
+TEST(SceneReader, IndicesPastTheirArraysReachNoMemory) {
+  ScopedTempDir dir;
+  AseScene scene;
+  ASSERT_TRUE(LoadSceneText(&scene, WithHeader(
+      "*MATERIAL_LIST { *MATERIAL_COUNT 1 *MATERIAL 0 { *NUMSUBMTLS 2 *SUBMATERIAL 0 { } *SUBMATERIAL 1 { } } }"
+      " *GEOMOBJECT { *NODE_NAME \"Bad\" *MESH { *MESH_NUMVERTEX 3 *MESH_NUMFACES 4"
+      " *MESH_VERTEX_LIST { *MESH_VERTEX 0 0 0 0 *MESH_VERTEX 1 1 0 0 *MESH_VERTEX 2 0 1 0 }"
+      " *MESH_FACE_LIST {"
+      " *MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 1 *MESH_SMOOTHING 1 *MESH_MTLID 1"
+      " *MESH_FACE 1: A: 0 B: 3 C: 2 AB: 1 BC: 1 CA: 1 *MESH_SMOOTHING 1 *MESH_MTLID 1"
+      " *MESH_FACE 2: A: 65535 B: 1 C: 2 AB: 1 BC: 1 CA: 1 *MESH_SMOOTHING 1 *MESH_MTLID 0"
+      " *MESH_FACE 3: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 1 *MESH_SMOOTHING 1 *MESH_MTLID 200 }"
+      " *MESH_NUMTVERTEX 1 *MESH_TVERTLIST { *MESH_TVERT 0 0.5 0.5 0 }"
+      " *MESH_NUMTVFACES 4 *MESH_TFACELIST { *MESH_TFACE 0 0 9 40000 *MESH_TFACE 3 0 0 0 } }"
+      " *MATERIAL_REF 0 }"
+      " *GEOMOBJECT { *NODE_NAME \"Unmatched\" *MESH { *MESH_NUMVERTEX 3 *MESH_NUMFACES 1"
+      " *MESH_FACE_LIST { *MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 1 *MESH_SMOOTHING 1 *MESH_MTLID 0 } }"
+      " *MATERIAL_REF 7 }")));
+  const GeomObject* bad = scene.geom_objects;
+  ASSERT_EQ(bad->face_group_count, 1);
+  EXPECT_EQ(bad->face_groups->material_id, 1);
+  EXPECT_EQ(bad->face_groups->face_count, 1u) << "only the face with existing corners and a listed id";
+  EXPECT_LE(bad->vertex_count, 65535u);
+  const GeomObject* unmatched = NextNode(bad);
+  EXPECT_EQ(unmatched->face_group_count, 0) << "a material reference past the table forms no group";
+  EXPECT_NE(ReadTextFile("test.txt").find("+Name = Unmatched\n"), std::string::npos);
+}
+
+// Characters that steer the readers (quotes swallow text, braces end blocks, digits turn labels into
+// numbers), written over a rich scene at many places: every such file loads and tears down cleanly.
+TEST(SceneReader, SpoiledScenesLoadWithoutFault) {
+  ScopedTempDir dir;
+  const std::string whole = RICH_SCENE;
+  const char spoilers[] = {'"', '{', '}', '9', '-', ' '};
+  for (size_t at = std::strlen("*3DSMAX_ASCIIEXPORT") + 1; at < whole.size(); at += 5) {
+    for (char spoiler : spoilers) {
+      std::string text = whole;
+      text[at] = spoiler;
+      AseScene scene;
+      ASSERT_TRUE(LoadSceneText(&scene, text)) << "spoiled at " << at;
+    }
+  }
+}

@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "scene/ase_reader.h"
+#include "scene/ase_scene.h"
+#include "tests/scene_fixtures.h"
+#include "tests/test_support.h"
+
+TEST(SceneReport, HeaderOnlySceneWritesTheEmptySkeleton) {
+  ScopedTempDir dir;
+  AseScene scene;
+  ASSERT_TRUE(LoadSceneText(&scene, "*3DSMAX_ASCIIEXPORT 200\n*COMMENT \"nothing here\"\n"));
+  EXPECT_EQ(ReadTextFile("test.txt"),
+            "Material Num = 0\n"
+            "\n\n"
+            "Camera Num = 0\n"
+            "Light Num = 0\n"
+            "\n"
+            "Geometry\n"
+            "Top Objects\n"
+            "\n");
+}
+
+TEST(SceneReport, RichSceneIsReportedByteForByte) {
+  ScopedTempDir dir;
+  AseScene scene;
+  ASSERT_TRUE(LoadSceneText(&scene, RICH_SCENE));
+  const std::string expected =
+      "Material Num = 2\n"
+      "diffuse 0.500000 0.600000 0.700000\n"
+      "ambient 0.100000 0.200000 0.300000\n"
+      "specular 0.900000 0.800000 0.750000\n"
+      "BITMAP C:\\maps\\wall.tga\n"
+      "\n SubMaterial 0\n"
+      "\n\n"
+      "diffuse 0.250000 0.250000 0.250000\n"
+      "ambient 0.000000 0.000000 0.000000\n"
+      "specular 1.000000 1.000000 1.000000\n"
+      "\n SubMaterial 2\n"
+      "\t diffuse 0.400000 0.300000 0.200000\n"
+      "\t ambient 0.200000 0.200000 0.200000\n"
+      "\t specular 0.500000 0.500000 0.500000\n"
+      "BITMAP floor.tif\n"
+      "\t diffuse 0.000000 1.000000 0.000000\n"
+      "\t ambient 0.000000 0.100000 0.000000\n"
+      "\t specular 0.000000 0.000000 0.000000\n"
+      "\n\n"
+      "\n\n"
+      "Camera Num = 1\n"
+      "\nNODE TM\n"
+      "Node Name = Camera01\n"
+      "POS = 0.000000 -200.000000 50.000000\n"
+      "ROTAXIS = -1.000000 0.000000 0.000000\n"
+      "ROTANGLE = 1.570800\n"
+      "SCALE = 1.000000 1.000000 1.000000\n"
+      "ROW 0 1.000000 0.000000 0.000000\n"
+      "ROW 1 0.000000 0.000000 1.000000\n"
+      "ROW 2 0.000000 -1.000000 0.000000\n"
+      "ROW 3 0.000000 -200.000000 50.000000\n"
+      "\n\n"
+      "\nNODE TM\n"
+      "Node Name = Camera01.Target\n"
+      "POS = 0.000000 0.000000 10.000000\n"
+      "ROTAXIS = 0.000000 0.000000 0.000000\n"
+      "ROTANGLE = 0.000000\n"
+      "SCALE = 1.000000 1.000000 1.000000\n"
+      "ROW 0 0.000000 0.000000 0.000000\n"
+      "ROW 1 0.000000 0.000000 0.000000\n"
+      "ROW 2 0.000000 0.000000 0.000000\n"
+      "ROW 3 0.000000 0.000000 10.000000\n"
+      "\n\n"
+      "Far = 1000.000000   Near = 1.500000   Fov = 0.000000 \n"
+      "Light Num = 2\n"
+      "Light Name Omni01\n"
+      "\nNODE TM\n"
+      "Node Name = Omni01\n"
+      "POS = 0.000000 -50.000000 80.000000\n"
+      "ROTAXIS = 0.000000 0.000000 0.000000\n"
+      "ROTANGLE = 0.000000\n"
+      "SCALE = 1.000000 1.000000 1.000000\n"
+      "ROW 0 1.000000 0.000000 0.000000\n"
+      "ROW 1 0.000000 1.000000 0.000000\n"
+      "ROW 2 0.000000 0.000000 1.000000\n"
+      "ROW 3 0.000000 -50.000000 80.000000\n"
+      "\n\n"
+      "\nNODE TM\n"
+      "Node Name = Omni01.Target\n"
+      "POS = 1.000000 2.000000 3.000000\n"
+      "ROTAXIS = 0.000000 0.000000 0.000000\n"
+      "ROTANGLE = 0.000000\n"
+      "SCALE = 1.000000 1.000000 1.000000\n"
+      "ROW 0 1.000000 0.000000 0.000000\n"
+      "ROW 1 0.000000 1.000000 0.000000\n"
+      "ROW 2 0.000000 0.000000 1.000000\n"
+      "ROW 3 1.000000 2.000000 3.000000\n"
+      "\n\n"
+      "Light Color  1.000000 0.500000 0.250000\n"
+      "Light Name Fill Light\n"
+      "\nNODE TM\n"
+      "Node Name = Fill Light\n"
+      "POS = 4.000000 -3.000000 2.000000\n"
+      "ROTAXIS = 0.000000 0.000000 0.000000\n"
+      "ROTANGLE = 0.000000\n"
+      "SCALE = 0.000000 0.000000 0.000000\n"
+      "ROW 0 0.000000 0.000000 0.000000\n"
+      "ROW 1 0.000000 0.000000 0.000000\n"
+      "ROW 2 0.000000 0.000000 0.000000\n"
+      "ROW 3 0.000000 0.000000 0.000000\n"
+      "\n\n"
+      "\nNODE TM\n"
+      "Node Name = \n"
+      "POS = 0.000000 0.000000 0.000000\n"
+      "ROTAXIS = 0.000000 0.000000 0.000000\n"
+      "ROTANGLE = 0.000000\n"
+      "SCALE = 0.000000 0.000000 0.000000\n"
+      "ROW 0 0.000000 0.000000 0.000000\n"
+      "ROW 1 0.000000 0.000000 0.000000\n"
+      "ROW 2 0.000000 0.000000 0.000000\n"
+      "ROW 3 0.000000 0.000000 0.000000\n"
+      "\n\n"
+      "Light Color  0.200000 0.200000 0.200000\n"
+      "\n"
+      "Geometry\n"
+      "Top Objects\n"
+      "---Base\n"
+      "\n"
+      "+Name = Child\n"
+      "+Parent Name = Base\n"
+      "+Type = 4004\n"
+      "\nNODE TM\n"
+      "Node Name = Child\n"
+      "POS = 5.000000 6.000000 7.000000\n"
+      "ROTAXIS = 0.000000 0.000000 1.000000\n"
+      "ROTANGLE = 0.000000\n"
+      "SCALE = 1.000000 1.000000 1.000000\n"
+      "ROW 0 1.000000 0.000000 0.000000\n"
+      "ROW 1 0.000000 1.000000 0.000000\n"
+      "ROW 2 0.000000 0.000000 1.000000\n"
+      "ROW 3 5.000000 6.000000 7.000000\n"
+      "\n\n"
+      "Material Index = 1\n"
+      "facegroup 1\n"
+      "+Name = Base\n"
+      "+Parent Name = \n"
+      "+Type = 4004\n"
+      "\nNODE TM\n"
+      "Node Name = Base\n"
+      "POS = -10.500000 0.000000 2.250000\n"
+      "ROTAXIS = 0.000000 0.000000 -1.000000\n"
+      "ROTANGLE = 1.570800\n"
+      "SCALE = 2.000000 2.000000 2.000000\n"
+      "ROW 0 0.000000 -1.000000 0.000000\n"
+      "ROW 1 1.000000 0.000000 0.000000\n"
+      "ROW 2 0.000000 0.000000 1.000000\n"
+      "ROW 3 -10.500000 0.000000 2.250000\n"
+      "\n\n"
+      "Material Index = 0\n"
+      "facegroup 1\n";
+  EXPECT_EQ(ReadTextFile("test.txt"), expected);
+}
+
+// A second load replaces the report of the first rather than appending to it.
+TEST(SceneReport, EachLoadRewritesTheReport) {
+  ScopedTempDir dir;
+  {
+    AseScene scene;
+    ASSERT_TRUE(LoadSceneText(&scene, RICH_SCENE));
+  }
+  AseScene scene;
+  ASSERT_TRUE(LoadSceneText(&scene, "*3DSMAX_ASCIIEXPORT\n", "empty.ase"));
+  EXPECT_EQ(ReadTextFile("test.txt").rfind("Material Num = 0\n", 0), 0u);
+}
