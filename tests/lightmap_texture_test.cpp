@@ -125,13 +125,4 @@ TEST(WriteTileRgb565, WritesOnlyTilesInsideTheLockedMemory) {
   EXPECT_EQ(DescribeLockedTiles(no_texels, memory.desc).tile_limit, 0u);
 }
 
-TEST(UploadTile, WritesNothingWithoutATexture) {
-  ThreeTiles tiles;
-  UploadTile(&tiles.lightmap, 0);
-  UploadTile(nullptr, 0);
-  LockedTiles locked;
-  EXPECT_FALSE(LockLightmapSurface(&tiles.lightmap, &locked));
-  EXPECT_EQ(locked.tile_limit, 0u);
-}
-
 }  // namespace
