@@ -20,5 +20,4 @@ void LightTile(GroupLightmap* lightmap, const Vector4& light, uint32_t tile) {
   LightTileWith<KESTREL_TEXEL_ROUTINE>(lightmap, light, tile);
 }
 
-// Placeholder until the surfaces can be written.
-void RelightScene(AseScene*, const Vector4&) {}
+void RelightScene(AseScene* scene, const Vector4& light) { RelightSceneWith<KESTREL_TEXEL_ROUTINE>(scene, light); }

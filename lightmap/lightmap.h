@@ -66,14 +66,16 @@ void PlaceTexels(GroupLightmap* lightmap, uint32_t tile, const Vector3 corners[4
 // Lights the tile's texels with this program's texel routine. Part of the per-program texel binding.
 void LightTile(GroupLightmap* lightmap, const Vector4& light, uint32_t tile);
 // Writes the tile's texels into the surface as 5-6-5 pixels, under one lock of the whole surface.
-// Nothing is written when there is no surface or the lock fails.
+// Nothing is written when there is no surface, the lock fails, or the tile lies at or beyond the tile
+// count or outside the memory the lock hands out.
 void UploadTile(GroupLightmap* lightmap, uint32_t tile);
 // Maps a frame's (s, t) into the tile's place in the texture. A lightmap whose surface was never sized
 // maps as if its texture were exactly the stack of tiles.
 void MapLightmapCoords(const GroupLightmap* lightmap, uint32_t tile, float& s, float& t);
 
 // Relights every existing tile of every face group of the scene for the light position (device axes,
-// w = 0) and writes the tiles into their textures. Part of the per-program texel binding.
+// w = 0) and writes the tiles into their textures, each texture under one lock for all its tiles.
+// Part of the per-program texel binding.
 void RelightScene(AseScene* scene, const Vector4& light);
 
 // Frees texels and releases the surface; harmless when called twice.

@@ -1,10 +1,10 @@
-// The lightmap textures: creation through the device's DirectDraw object in the 5-6-5 format, and the
-// upload of one lit tile as 16-bit pixels.
+// The lightmap textures: creation through the device's DirectDraw object in the 5-6-5 format, the
+// lock that hands out their memory, and the upload of one lit tile as 16-bit pixels.
 #include <cstdint>
 #include <cstring>
 
 #include "lightmap/lightmap.h"
-#include "lightmap/texel_lighting.h"
+#include "lightmap/lightmap_texture.h"
 
 namespace {
 
@@ -15,6 +15,8 @@ constexpr DWORD NOT_RGB_FORMATS = DDPF_LUMINANCE | DDPF_BUMPLUMINANCE | DDPF_BUM
 constexpr uint32_t LARGEST_SURFACE_SIDE = UINT16_MAX;
 
 uint32_t RoundUpToPowerOfTwo(uint32_t value) {
+  // Doubling past 2^31 would wrap to 0 and never stop.
+  if (value > (uint32_t{1} << 31)) return 0;
   uint32_t power = 1;
   while (power < value) power <<= 1;
   return power;
@@ -52,14 +54,7 @@ IDirectDrawSurface7* CreateLightmapSurface(GroupLightmap* lightmap, IDirect3DDev
   // A stack of many tiles outgrows the 16-bit sizes long before any device's largest texture; refuse it
   // here rather than store a wrapped size that would address the wrong rows.
   if (width > LARGEST_SURFACE_SIDE || height > LARGEST_SURFACE_SIDE) return nullptr;
-  const DWORD texture_caps = caps.dpcTriCaps.dwTextureCaps;
-  if ((texture_caps & D3DPTEXTURECAPS_POW2) != 0) {
-    width = RoundUpToPowerOfTwo(width);
-    height = RoundUpToPowerOfTwo(height);
-  }
-  if ((texture_caps & D3DPTEXTURECAPS_SQUAREONLY) != 0) {
-    width = height = width > height ? width : height;
-  }
+  FitLightmapSurfaceSize(caps.dpcTriCaps.dwTextureCaps, &width, &height);
   if (width > LARGEST_SURFACE_SIDE || height > LARGEST_SURFACE_SIDE) return nullptr;
   desc.dwWidth = width;
   desc.dwHeight = height;
@@ -87,26 +82,47 @@ IDirectDrawSurface7* CreateLightmapSurface(GroupLightmap* lightmap, IDirect3DDev
   return surface;
 }
 
-void UploadTile(GroupLightmap* lightmap, uint32_t tile) {
-  if (lightmap == nullptr || lightmap->surface == nullptr || lightmap->texels == nullptr) return;
-  if (tile >= lightmap->tile_count) return;
+void FitLightmapSurfaceSize(DWORD texture_caps, uint32_t* width, uint32_t* height) {
+  if ((texture_caps & D3DPTEXTURECAPS_POW2) != 0) {
+    *width = RoundUpToPowerOfTwo(*width);
+    *height = RoundUpToPowerOfTwo(*height);
+  }
+  if ((texture_caps & D3DPTEXTURECAPS_SQUAREONLY) != 0) *width = *height = *width > *height ? *width : *height;
+}
+
+LockedTiles DescribeLockedTiles(const GroupLightmap& lightmap, const DDSURFACEDESC2& desc) {
+  LockedTiles tiles;
+  const uint32_t width = lightmap.tile_width;
+  const uint32_t height = lightmap.tile_height;
+  if (lightmap.texels == nullptr || width == 0 || height == 0) return tiles;
+  // The lock's sizes are the stand-in's word, not ours: only rows and columns inside them are written.
+  const bool usable = desc.lpSurface != nullptr && (reinterpret_cast<uintptr_t>(desc.lpSurface) & 1) == 0 &&
+                      desc.lPitch > 0 && (desc.lPitch & 1) == 0 && width <= desc.dwWidth &&
+                      uint64_t{width} * 2 <= static_cast<uint64_t>(desc.lPitch);
+  if (!usable) return tiles;
+  const uint32_t rows_of_tiles = desc.dwHeight / height;
+  tiles.first_row = static_cast<uint8_t*>(desc.lpSurface);
+  tiles.pitch_bytes = static_cast<size_t>(desc.lPitch);
+  tiles.tile_limit = rows_of_tiles < lightmap.tile_count ? rows_of_tiles : lightmap.tile_count;
+  return tiles;
+}
+
+bool LockLightmapSurface(GroupLightmap* lightmap, LockedTiles* tiles) {
+  *tiles = LockedTiles();
+  if (lightmap == nullptr || lightmap->surface == nullptr || lightmap->texels == nullptr) return false;
   DDSURFACEDESC2 desc = {};
   desc.dwSize = DDSURFACEDESC2_SIZE;
-  if (FAILED(lightmap->surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) return;
-  const uint32_t width = lightmap->tile_width;
-  const uint32_t height = lightmap->tile_height;
-  // The rows and columns written must lie inside what the lock handed out, whatever size it reports.
-  const uint64_t last_row = uint64_t{height} * tile + height;
-  const bool fits = desc.lpSurface != nullptr && (reinterpret_cast<uintptr_t>(desc.lpSurface) & 1) == 0 &&
-                    desc.lPitch > 0 && (desc.lPitch & 1) == 0 && last_row <= desc.dwHeight &&
-                    width <= desc.dwWidth && uint64_t{width} * 2 <= static_cast<uint64_t>(desc.lPitch);
-  if (fits) {
-    const LightmapTexel* texel = lightmap->texels + size_t{tile} * width * height;
-    uint8_t* row_bytes = static_cast<uint8_t*>(desc.lpSurface) + size_t(desc.lPitch) * height * tile;
-    for (uint32_t r = 0; r < height; ++r, row_bytes += desc.lPitch) {
-      uint16_t* pixel = reinterpret_cast<uint16_t*>(row_bytes);
-      for (uint32_t c = 0; c < width; ++c, ++texel) pixel[c] = PackRgb565(texel->colour);
-    }
-  }
-  lightmap->surface->Unlock(nullptr);
+  // A failed lock leaves nothing to write into and nothing to unlock; the texture keeps its old pixels.
+  if (FAILED(lightmap->surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) return false;
+  *tiles = DescribeLockedTiles(*lightmap, desc);
+  return true;
+}
+
+void UnlockLightmapSurface(GroupLightmap* lightmap) { lightmap->surface->Unlock(nullptr); }
+
+void UploadTile(GroupLightmap* lightmap, uint32_t tile) {
+  LockedTiles tiles;
+  if (!LockLightmapSurface(lightmap, &tiles)) return;
+  WriteTileRgb565(*lightmap, tiles, tile);
+  UnlockLightmapSurface(lightmap);
 }

@@ -1,7 +1,7 @@
 // The lighting loops of the lightmap baker, written once over the texel routine: the scalar routine
-// (the reference that the SIMD kernel is checked against), the 5-6-5 packing of a lit texel, and the tile
-// and scene loops that each program instantiates with its own routine so that it is inlined per texel.
-// A tile index at or beyond the lightmap's tile count is neither lit nor written.
+// (the reference that the SIMD kernel is checked against) and the tile, group and scene loops that each
+// program instantiates with its own routine so that it is inlined per texel. A tile index at or beyond
+// the lightmap's tile count is neither lit nor written.
 #pragma once
 
 #include <emmintrin.h>
@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "lightmap/lightmap.h"
+#include "lightmap/lightmap_texture.h"
 #include "math/math3d.h"
 #include "scene/ase_scene.h"
 
@@ -39,14 +40,6 @@ inline uint32_t LightTexelScalar(const Vector4* texel_position, const Vector4* l
   return 0xFF000000u | c2 << 16 | c1 << 8 | c0;
 }
 
-// Byte 0 is red, byte 1 green, byte 2 blue; alpha is dropped.
-inline uint16_t PackRgb565(uint32_t colour) {
-  const uint32_t red = colour & 0xFF;
-  const uint32_t green = (colour >> 8) & 0xFF;
-  const uint32_t blue = (colour >> 16) & 0xFF;
-  return static_cast<uint16_t>((red >> 3) << 11 | (green >> 2) << 5 | (blue >> 3));
-}
-
 template <TexelRoutine Routine>
 inline void LightTileWith(GroupLightmap* lightmap, const Vector4& light, uint32_t tile) {
   if (lightmap == nullptr || lightmap->texels == nullptr || tile >= lightmap->tile_count) return;
@@ -59,6 +52,17 @@ inline void LightTileWith(GroupLightmap* lightmap, const Vector4& light, uint32_
   }
 }
 
+// Lights the group's first tiles and writes each into the locked texture while its texels are still in
+// cache; with no lock held, memory has no tile to write and the tiles are only lit.
+template <TexelRoutine Routine>
+inline void RelightGroupWith(GroupLightmap* lightmap, const Vector4& light, uint32_t tiles,
+                             const LockedTiles& memory) {
+  for (uint32_t i = 0; i < tiles; ++i) {
+    LightTileWith<Routine>(lightmap, light, i);
+    WriteTileRgb565(*lightmap, memory, i);
+  }
+}
+
 template <TexelRoutine Routine>
 inline void RelightSceneWith(AseScene* scene, const Vector4& light) {
   if (scene == nullptr) return;
@@ -67,10 +71,11 @@ inline void RelightSceneWith(AseScene* scene, const Vector4& light) {
       GroupLightmap* lightmap = group->lightmap;
       if (lightmap == nullptr) continue;
       const uint32_t tiles = group->face_count < lightmap->tile_count ? group->face_count : lightmap->tile_count;
-      for (uint32_t i = 0; i < tiles; ++i) {
-        LightTileWith<Routine>(lightmap, light, i);
-        UploadTile(lightmap, i);
-      }
+      // One lock per texture and relight, not one per tile: the surface is only read when next drawn.
+      LockedTiles memory;
+      const bool locked = LockLightmapSurface(lightmap, &memory);
+      RelightGroupWith<Routine>(lightmap, light, tiles, memory);
+      if (locked) UnlockLightmapSurface(lightmap);
     }
   }
 }

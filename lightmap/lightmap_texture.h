@@ -1,0 +1,53 @@
+// The lightmap texture seen from the baker: its size under the device's texture caps, the 5-6-5 packing
+// of a lit texel, and the writing of whole tiles into the locked surface memory with its pitch. Whatever
+// the lock hands out is checked once per lock; a tile whose rows would fall outside that memory, or whose
+// index reaches the lightmap's tile count, is not written.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "lightmap/lightmap.h"
+#include "platform/ddraw.h"
+
+// Raises the texture's width and height as the triangle texture caps demand: each to a power of two
+// under D3DPTEXTURECAPS_POW2, then both to the larger under D3DPTEXTURECAPS_SQUAREONLY. A value above
+// 2^31 under D3DPTEXTURECAPS_POW2 has no power of two in 32 bits and comes back as 0.
+void FitLightmapSurfaceSize(DWORD texture_caps, uint32_t* width, uint32_t* height);
+
+// Byte 0 is red, byte 1 green, byte 2 blue; alpha is dropped.
+inline uint16_t PackRgb565(uint32_t colour) {
+  const uint32_t red = colour & 0xFF;
+  const uint32_t green = (colour >> 8) & 0xFF;
+  const uint32_t blue = (colour >> 16) & 0xFF;
+  return static_cast<uint16_t>((red >> 3) << 11 | (green >> 2) << 5 | (blue >> 3));
+}
+
+// The tiles that a lock of the whole texture lets us write.
+struct LockedTiles {
+  uint8_t* first_row = nullptr;  // texture row 0, where tile 0 begins
+  size_t pitch_bytes = 0;
+  uint32_t tile_limit = 0;  // tiles below this index lie wholly inside the locked memory
+};
+
+// What the lock's descriptor allows: no tile at all when the memory is missing or not 16-bit aligned,
+// the pitch is not a positive even number of bytes, or a tile row is wider than the texture or its
+// pitch; otherwise the tiles whose rows the texture's height holds, at most the lightmap's tile count.
+LockedTiles DescribeLockedTiles(const GroupLightmap& lightmap, const DDSURFACEDESC2& desc);
+// Locks the whole texture (DDLOCK_WAIT). False, holding no lock and with no tile to write, when there
+// is no surface or no texels or the lock fails.
+bool LockLightmapSurface(GroupLightmap* lightmap, LockedTiles* tiles);
+void UnlockLightmapSurface(GroupLightmap* lightmap);
+
+// Tile i is texture rows tile_height * i onwards, columns 0 to tile_width - 1.
+inline void WriteTileRgb565(const GroupLightmap& lightmap, const LockedTiles& memory, uint32_t tile) {
+  if (tile >= memory.tile_limit) return;
+  const uint32_t width = lightmap.tile_width;
+  const uint32_t height = lightmap.tile_height;
+  const LightmapTexel* texel = lightmap.texels + size_t{tile} * width * height;
+  uint8_t* row_bytes = memory.first_row + memory.pitch_bytes * height * tile;
+  for (uint32_t r = 0; r < height; ++r, row_bytes += memory.pitch_bytes) {
+    uint16_t* pixel = reinterpret_cast<uint16_t*>(row_bytes);
+    for (uint32_t c = 0; c < width; ++c, ++texel) pixel[c] = PackRgb565(texel->colour);
+  }
+}
