@@ -17,6 +17,9 @@ bool g_modal_cancel_requested = false;
 Uint16 g_modifiers = KMOD_NONE;
 Uint32 g_buttons = 0;
 
+// Short enough that idle windows are painted on time while GetMessageA waits.
+const Uint32 IDLE_WAIT_MS = 15;
+
 WPARAM VirtualKeyOf(SDL_Keycode key, bool* extended) {
   *extended = false;
   if (key >= SDLK_a && key <= SDLK_z) return static_cast<WPARAM>('A' + (key - SDLK_a));
@@ -153,8 +156,12 @@ void HandleWindowEvent(WindowRecord* record, const SDL_Event& event) {
       ReportSizeIfChanged(record);
       break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
-      SetActiveWindowHandle(record->handle);
       g_modifiers = static_cast<Uint16>(SDL_GetModState());
+      ActivateWindow(record->handle);
+      break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      // A modal UI keeps its owner active, as a dialog's owner stays the active window's owner on Win32.
+      if (record->handle != g_modal_owner) DeactivateWindow(record->handle);
       break;
     case SDL_WINDOWEVENT_CLOSE:
       if (record->handle == g_modal_owner) {
@@ -219,6 +226,11 @@ void PumpSdlEvents() {
   if (!EnsurePlatformStarted()) return;
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) HandleEvent(event);
+}
+
+void WaitForSdlEvent() {
+  if (!EnsurePlatformStarted()) return;
+  SDL_WaitEventTimeout(nullptr, static_cast<int>(IDLE_WAIT_MS));
 }
 
 void SetModalOwner(HWND owner) {

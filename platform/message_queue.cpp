@@ -68,6 +68,12 @@ BOOL PeekMessageA(MSG* msg, HWND window, UINT filter_min, UINT filter_max, UINT 
   return FALSE;
 }
 
+BOOL GetMessageA(MSG* msg, HWND window, UINT filter_min, UINT filter_max) {
+  if (msg == nullptr) return -1;
+  while (PeekMessageA(msg, window, filter_min, filter_max, PM_REMOVE) == FALSE) WaitForSdlEvent();
+  return msg->message == WM_QUIT ? FALSE : TRUE;
+}
+
 // No WM_CHAR is made: the only text the program takes is typed into the dialogs, which read it directly.
 BOOL TranslateMessage(const MSG* msg) {
   if (msg == nullptr) return FALSE;

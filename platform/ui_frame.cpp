@@ -201,6 +201,15 @@ void DestroyWindowUi(WindowRecord* record) {
 }
 
 void FeedUiEvent(WindowRecord* record, const SDL_Event& event) {
+  if (event.type == SDL_MOUSEMOTION) {
+    record->pointer_known = true;
+    record->pointer_x_px = event.motion.x;
+    record->pointer_y_px = event.motion.y;
+  } else if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
+    record->pointer_known = true;
+    record->pointer_x_px = event.button.x;
+    record->pointer_y_px = event.button.y;
+  }
   if (record->imgui == nullptr) return;
   ImGui::SetCurrentContext(record->imgui);
   ImGui_ImplSDL2_ProcessEvent(&event);
@@ -227,6 +236,12 @@ bool BeginUiFrame(WindowRecord* record, FrameBackground background, bool menu_en
   ImGui::SetCurrentContext(record->imgui);
   ImGui_ImplOpenGL3_NewFrame();
   ImGui_ImplSDL2_NewFrame();
+  // The SDL backend reads the pointer only over a window that has the pointer's focus, which the
+  // offscreen driver never gives; there the last mouse event tells where the pointer is.
+  ImGuiIO& io = ImGui::GetIO();
+  if (!ImGui::IsMousePosValid(&io.MousePos) && record->pointer_known && SDL_GetMouseFocus() == nullptr) {
+    io.MousePos = ImVec2(static_cast<float>(record->pointer_x_px), static_cast<float>(record->pointer_y_px));
+  }
   ImGui::NewFrame();
   if (background != FrameBackground::NONE) DrawBackground(record, background);
   DrawMenuBar(record, menu_enabled);

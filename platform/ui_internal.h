@@ -57,7 +57,10 @@ struct WindowRecord {
   int snapshot_width = 0, snapshot_height = 0;
   std::string screenshot_path;  // armed capture of a coming frame
   int screenshot_frames_to_skip = 0;
-  bool nav_keyboard = false;    // keyboard navigation for the modal UI drawn over this window
+  bool nav_keyboard = false;
+  // Where the last mouse event put the pointer, for drivers that give no window the pointer's focus.
+  bool pointer_known = false;
+  int pointer_x_px = 0, pointer_y_px = 0;    // keyboard navigation for the modal UI drawn over this window
 
   // Dialogs.
   DLGPROC dialog_proc = nullptr;
@@ -81,6 +84,9 @@ std::vector<WindowRecord*> TopLevelRecords();
 WindowRecord* RecordOfSdlWindowId(uint32_t window_id);
 int MenuBarHeightPx(const WindowRecord& record);  // 0 without a menu or in full screen
 void ReportSizeIfChanged(WindowRecord* record);
+// Makes the window the active one, telling the window losing activation and this one by WM_ACTIVATE.
+void ActivateWindow(HWND window);
+void DeactivateWindow(HWND window);
 void ReportMoveIfChanged(WindowRecord* record);
 
 // Start-up: SDL video, driver choice. Every entry point that needs SDL calls this first.
@@ -96,6 +102,8 @@ LRESULT SendControlMessage(WindowRecord* control, UINT message, WPARAM wparam, L
 
 // SDL events: translates every pending one into queued messages and ImGui input.
 void PumpSdlEvents();
+// Sleeps until an event arrives or idle painting is due.
+void WaitForSdlEvent();
 // While a modal UI runs over `owner`, input to it reaches only ImGui and its close box cancels the UI.
 void SetModalOwner(HWND owner);
 HWND ModalOwner();

@@ -148,6 +148,10 @@ typedef INT_PTR (*DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define MK_CONTROL 0x0008
 #define MK_MBUTTON 0x0010
 
+// Low word of WM_ACTIVATE's wParam; lParam is the window losing or gaining activation, or null.
+#define WA_INACTIVE 0
+#define WA_ACTIVE 1
+
 // wParam of WM_SIZE.
 #define SIZE_RESTORED 0
 #define SIZE_MINIMIZED 1
@@ -314,11 +318,14 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 BOOL PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 BOOL PeekMessageA(MSG* msg, HWND window, UINT filter_min, UINT filter_max, UINT remove);
+// Waits for a message: FALSE for WM_QUIT, -1 for a null msg, TRUE otherwise.
+BOOL GetMessageA(MSG* msg, HWND window, UINT filter_min, UINT filter_max);
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageA(const MSG* msg);
 void PostQuitMessage(int exit_code);
 BOOL GetClientRect(HWND window, RECT* rect);
 BOOL ClientToScreen(HWND window, POINT* point);
+BOOL GetCursorPos(POINT* point);
 HWND GetActiveWindow();
 LONG GetWindowLongA(HWND window, int index);
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);

@@ -159,6 +159,24 @@ void ReportMoveIfChanged(WindowRecord* record) {
   SendMessageA(record->handle, WM_MOVE, 0, position);
 }
 
+void ActivateWindow(HWND window) {
+  HWND previous = GetActiveWindow();
+  if (previous == window) return;
+  SetActiveWindowHandle(window);
+  if (FindTopLevelRecord(previous) != nullptr) {
+    SendMessageA(previous, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(window));
+  }
+  if (FindTopLevelRecord(window) != nullptr) {
+    SendMessageA(window, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(previous));
+  }
+}
+
+void DeactivateWindow(HWND window) {
+  if (GetActiveWindow() != window) return;
+  SetActiveWindowHandle(nullptr);
+  SendMessageA(window, WM_ACTIVATE, WA_INACTIVE, 0);
+}
+
 ATOM RegisterClassA(const WNDCLASSA* wc) {
   if (wc == nullptr || wc->lpfnWndProc == nullptr || wc->lpszClassName == nullptr || IS_INTRESOURCE(wc->lpszClassName)) {
     return 0;
@@ -244,7 +262,8 @@ BOOL ShowWindow(HWND window, int show) {
   if (show == SW_MINIMIZE || show == SW_SHOWMINIMIZED) SDL_MinimizeWindow(record->sdl_window);
   if (show == SW_MAXIMIZE) SDL_MaximizeWindow(record->sdl_window);
   if (show == SW_RESTORE || show == SW_SHOWNORMAL) SDL_RestoreWindow(record->sdl_window);
-  SetActiveWindowHandle(window);
+  ActivateWindow(window);
+  if (FindTopLevelRecord(window) == nullptr) return was_visible;
   // The first showing tells the window procedure its size and place, as Win32 does.
   ReportSizeIfChanged(record);
   if (FindTopLevelRecord(window) != nullptr) ReportMoveIfChanged(record);
@@ -295,6 +314,25 @@ BOOL ClientToScreen(HWND window, POINT* point) {
   if (record == nullptr || point == nullptr) return FALSE;
   point->x += record->x_px;
   point->y += record->y_px + MenuBarHeightPx(*record);
+  return TRUE;
+}
+
+// Screen coordinates, as ClientToScreen gives them.
+BOOL GetCursorPos(POINT* point) {
+  if (point == nullptr || !EnsurePlatformStarted()) return FALSE;
+  int x = 0, y = 0;
+  SDL_Window* focus = SDL_GetMouseFocus();
+  if (focus != nullptr && IsHeadless()) {
+    // The offscreen driver has no global pointer; the pointer's place in its window stands in.
+    int window_x = 0, window_y = 0;
+    SDL_GetMouseState(&x, &y);
+    SDL_GetWindowPosition(focus, &window_x, &window_y);
+    x += window_x;
+    y += window_y;
+  } else {
+    SDL_GetGlobalMouseState(&x, &y);
+  }
+  *point = POINT{x, y};
   return TRUE;
 }
 
