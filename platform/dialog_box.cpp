@@ -4,6 +4,8 @@
 // the dialog with ImGui over its owner, its layout converted from dialog units with the base units of
 // the font it is drawn in, as Win32 converts them. Headless, or when a test queued a script, the
 // answers come from the script; notifications are always sent between frames, never inside one.
+// Headless, a scripted dialog with an owner window is drawn into the owner's offscreen frames as it
+// would be on a display, so that its drawing can be captured and tested; it ends with the script.
 #include <SDL.h>
 #include <imgui.h>
 #include <imgui_internal.h>
@@ -96,8 +98,8 @@ int DefaultButtonId(const DialogResource& dialog) {
 
 class DialogUi : public ModalUi {
  public:
-  DialogUi(WindowRecord* dialog, std::vector<DialogAnswerStep> script)
-      : dialog_(dialog), handle_(dialog->handle), script_(std::move(script)) {}
+  DialogUi(WindowRecord* dialog, std::vector<DialogAnswerStep> script, bool cancel_after_script)
+      : dialog_(dialog), handle_(dialog->handle), script_(std::move(script)), cancel_after_script_(cancel_after_script) {}
 
   bool Done() const override { return FindDialog(handle_) == nullptr || dialog_->dialog_ended; }
   void Cancel() override {
@@ -116,6 +118,7 @@ class DialogUi : public ModalUi {
   WindowRecord* dialog_;
   HWND handle_;
   std::vector<DialogAnswerStep> script_;
+  bool cancel_after_script_;  // nobody is there to take over when the script ends
   size_t next_step_ = 0;
   int frames_drawn_ = 0;
   float base_x_ = 0.0f, base_y_ = 0.0f;
@@ -243,8 +246,12 @@ void DialogUi::AfterFrame() {
   pressed_button_ = 0;
   if (cancel_pressed_) Cancel();
   cancel_pressed_ = false;
-  if (!Done() && next_step_ < script_.size() && frames_drawn_ >= SCRIPT_DELAY_FRAMES) {
-    PlayStep(dialog_, script_[next_step_++]);
+  if (!Done() && frames_drawn_ >= SCRIPT_DELAY_FRAMES) {
+    if (next_step_ < script_.size()) {
+      PlayStep(dialog_, script_[next_step_++]);
+    } else if (cancel_after_script_) {
+      Cancel();
+    }
   }
 }
 
@@ -273,6 +280,7 @@ INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR template_name, HWND owner, DL
   HWND host = owner != nullptr ? owner : GetActiveWindow();
   bool headless = IsHeadless();
   if (!headless && FindTopLevelRecord(host) == nullptr) return -1;
+  bool drawn = !headless || (scripted && FindTopLevelRecord(host) != nullptr);
 
   WindowRecord* dialog = NewWindowRecord(WindowKind::DIALOG);
   HWND handle = dialog->handle;
@@ -296,7 +304,7 @@ INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR template_name, HWND owner, DL
 
   SendMessageA(handle, WM_INITDIALOG, reinterpret_cast<WPARAM>(first_tab_stop), init_param);
   if (FindDialog(handle) != nullptr && !dialog->dialog_ended) {
-    if (headless) {
+    if (!drawn) {
       if (!scripted) script.push_back(DialogAnswerStep::Ok());
       for (const DialogAnswerStep& step : script) {
         if (FindDialog(handle) == nullptr || dialog->dialog_ended) break;
@@ -304,7 +312,7 @@ INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR template_name, HWND owner, DL
       }
       if (FindDialog(handle) != nullptr && !dialog->dialog_ended) PlayStep(dialog, DialogAnswerStep::Cancel());
     } else {
-      DialogUi ui(dialog, std::move(script));
+      DialogUi ui(dialog, std::move(script), headless);
       RunModalLoop(host, &ui);
     }
   }

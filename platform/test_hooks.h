@@ -26,7 +26,8 @@ void SetMessageBoxesWindowed(bool windowed);
 // notifications a pick sends; an index outside the list selects nothing) and presses OK or Cancel.
 // Headless, a dialog without a script is answered OK; a script that leaves the dialog open is followed
 // by Cancel, and a dialog that stays open even then returns -1. With a display the script plays in the
-// visible dialog, one step per frame after a few frames, and the user takes over when it ends.
+// visible dialog, one step per frame after a few frames, and the user takes over when it ends. Headless
+// with an owner window, a script plays the same way in the dialog drawn offscreen, then Cancel follows.
 struct DialogAnswerStep {
   enum Action { SELECT, OK, CANCEL };
   Action action;
