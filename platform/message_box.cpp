@@ -6,6 +6,7 @@
 
 #include "platform/test_hooks.h"
 #include "platform/win32.h"
+#include "platform/window_internal.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ std::vector<CapturedMessageBox> EndCaptureMessageBoxes() {
 
 void SetMessageBoxesWindowed(bool windowed) { g_windowed_boxes = windowed; }
 
-int MessageBoxA(HWND /*owner*/, LPCSTR text, LPCSTR caption, UINT type) {
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   const char* shown_text = text != nullptr ? text : "";
   const char* shown_caption = caption != nullptr ? caption : "Error";
   if (g_capturing) {
@@ -38,8 +39,22 @@ int MessageBoxA(HWND /*owner*/, LPCSTR text, LPCSTR caption, UINT type) {
     return IDOK;
   }
   if (g_windowed_boxes) {
-    const Uint32 flags = (type & MB_ICONERROR) == MB_ICONERROR ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-    if (SDL_ShowSimpleMessageBox(flags, shown_caption, shown_text, nullptr) == 0) return IDOK;
+    // The icon is a field of its own: MB_ICONWARNING shares bits with MB_ICONERROR.
+    const UINT icon = type & MB_ICONMASK;
+    Uint32 flags = icon == MB_ICONERROR     ? SDL_MESSAGEBOX_ERROR
+                   : icon == MB_ICONWARNING ? SDL_MESSAGEBOX_WARNING
+                                            : SDL_MESSAGEBOX_INFORMATION;
+    const bool ok_cancel = (type & MB_TYPEMASK) == MB_OKCANCEL;
+    const Uint32 ok_flags = SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | (ok_cancel ? 0 : SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT);
+    const SDL_MessageBoxButtonData buttons[] = {
+        {ok_flags, IDOK, "OK"},
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDCANCEL, "Cancel"},
+    };
+    const SDL_MessageBoxData box = {flags,   GetSdlWindow(owner), shown_caption, shown_text, ok_cancel ? 2 : 1,
+                                    buttons, nullptr};
+    int pressed = IDOK;
+    // Closing the box without a button (pressed is then -1) is Cancel where there is one.
+    if (SDL_ShowMessageBox(&box, &pressed) == 0) return ok_cancel && pressed != IDOK ? IDCANCEL : IDOK;
   }
   std::fprintf(stderr, "%s: %s\n", shown_caption, shown_text);
   return IDOK;

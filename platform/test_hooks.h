@@ -20,3 +20,27 @@ std::vector<CapturedMessageBox> EndCaptureMessageBoxes();
 // True when message boxes are shown as real windows (a display is available and not forced headless).
 // The platform backend sets it when it starts; headless until then.
 void SetMessageBoxesWindowed(bool windowed);
+
+// Scripted answers for the modal dialogs, one script per dialog in the order the dialogs open. A
+// DialogBoxParamA script selects items in drop-down lists (item k as the user would pick it, with the
+// notifications a pick sends; an index outside the list selects nothing) and presses OK or Cancel.
+// Headless, a dialog without a script is answered OK; a script that leaves the dialog open is followed
+// by Cancel, and a dialog that stays open even then returns -1. With a display the script plays in the
+// visible dialog, one step per frame after a few frames, and the user takes over when it ends. Headless
+// with an owner window, a script plays the same way in the dialog drawn offscreen, then Cancel follows.
+struct DialogAnswerStep {
+  enum Action { SELECT, OK, CANCEL };
+  Action action;
+  int control_id;
+  int item_index;
+  static DialogAnswerStep Select(int list_id, int index) { return DialogAnswerStep{SELECT, list_id, index}; }
+  static DialogAnswerStep Ok() { return DialogAnswerStep{OK, IDOK, 0}; }
+  static DialogAnswerStep Cancel() { return DialogAnswerStep{CANCEL, IDCANCEL, 0}; }
+};
+void QueueDialogAnswer(const std::vector<DialogAnswerStep>& steps);
+// GetOpenFileNameA answers: each queued path is one attempt, checked against the caller's flags like a
+// typed path (a refused one shows the dialog's warning box and the next answer is taken); a queued
+// cancel, or no answer left, cancels. With a display, a queued answer is taken without showing the dialog.
+void QueueOpenFileAnswer(const std::string& path);
+void QueueOpenFileCancel();
+void ClearQueuedAnswers();

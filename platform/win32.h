@@ -137,6 +137,8 @@ typedef INT_PTR (*DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define WM_LBUTTONUP 0x0202
 #define WM_RBUTTONDOWN 0x0204
 #define WM_RBUTTONUP 0x0205
+#define WM_MBUTTONDOWN 0x0207
+#define WM_MBUTTONUP 0x0208
 #define WM_USER 0x0400
 
 // wParam of mouse messages.
@@ -145,6 +147,10 @@ typedef INT_PTR (*DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define MK_SHIFT 0x0004
 #define MK_CONTROL 0x0008
 #define MK_MBUTTON 0x0010
+
+// Low word of WM_ACTIVATE's wParam; lParam is the window losing or gaining activation, or null.
+#define WA_INACTIVE 0
+#define WA_ACTIVE 1
 
 // wParam of WM_SIZE.
 #define SIZE_RESTORED 0
@@ -160,11 +166,21 @@ typedef INT_PTR (*DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define VK_MENU 0x12
 #define VK_ESCAPE 0x1B
 #define VK_SPACE 0x20
+#define VK_PRIOR 0x21
+#define VK_NEXT 0x22
+#define VK_END 0x23
+#define VK_HOME 0x24
 #define VK_LEFT 0x25
 #define VK_UP 0x26
 #define VK_RIGHT 0x27
 #define VK_DOWN 0x28
+#define VK_INSERT 0x2D
+#define VK_DELETE 0x2E
+#define VK_NUMPAD0 0x60
+#define VK_F1 0x70
 #define VK_F4 0x73
+#define VK_F10 0x79
+#define VK_F12 0x7B
 
 // Window class and window styles.
 #define CS_VREDRAW 0x0001
@@ -176,17 +192,38 @@ typedef INT_PTR (*DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define WS_MINIMIZEBOX 0x00020000L
 #define WS_MAXIMIZEBOX 0x00010000L
 #define WS_OVERLAPPEDWINDOW (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
+#define WS_POPUP 0x80000000L
+#define WS_CHILD 0x40000000L
+#define WS_VISIBLE 0x10000000L
+#define WS_VSCROLL 0x00200000L
+#define WS_TABSTOP 0x00010000L
+#define DS_MODALFRAME 0x00000080L
+#define SS_LEFT 0x00000000L
+#define BS_PUSHBUTTON 0x00000000L
+#define BS_DEFPUSHBUTTON 0x00000001L
+#define CBS_DROPDOWNLIST 0x00000003L
+#define CBS_SORT 0x00000100L
 #define CW_USEDEFAULT (static_cast<int>(0x80000000u))
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
+#define SW_SHOWMINIMIZED 2
+#define SW_SHOWMAXIMIZED 3
+#define SW_MAXIMIZE 3
 #define SW_SHOW 5
+#define SW_MINIMIZE 6
+#define SW_RESTORE 9
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
+#define GWL_STYLE (-16)
 #define GWL_HINSTANCE (-6)
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 #define WHITE_BRUSH 0
+#define LTGRAY_BRUSH 1
+#define GRAY_BRUSH 2
+#define DKGRAY_BRUSH 3
 #define BLACK_BRUSH 4
+#define NULL_BRUSH 5
 
 struct WNDCLASSA {
   UINT style;
@@ -201,6 +238,22 @@ struct WNDCLASSA {
   LPCSTR lpszClassName;
 };
 
+// lparam of WM_CREATE points at one of these, filled from the CreateWindowExA arguments.
+struct CREATESTRUCTA {
+  LPVOID lpCreateParams;
+  HINSTANCE hInstance;
+  HMENU hMenu;
+  HWND hwndParent;
+  int cy;
+  int cx;
+  int y;
+  int x;
+  LONG style;
+  LPCSTR lpszName;
+  LPCSTR lpszClass;
+  DWORD dwExStyle;
+};
+
 // Message boxes.
 #define MB_OK 0x00000000L
 #define MB_OKCANCEL 0x00000001L
@@ -208,24 +261,38 @@ struct WNDCLASSA {
 #define MB_ICONERROR MB_ICONHAND
 #define MB_ICONWARNING 0x00000030L
 #define MB_ICONINFORMATION 0x00000040L
+#define MB_TYPEMASK 0x0000000FL
+#define MB_ICONMASK 0x000000F0L
 #define IDOK 1
 #define IDCANCEL 2
 
 // Combo boxes (the picker's two drop-down lists).
+#define CB_OKAY 0
 #define CB_ERR (-1)
+#define CB_ERRSPACE (-2)
 #define CB_ADDSTRING 0x0143
 #define CB_GETCOUNT 0x0146
 #define CB_GETCURSEL 0x0147
 #define CB_GETLBTEXT 0x0148
+#define CB_GETLBTEXTLEN 0x0149
 #define CB_RESETCONTENT 0x014B
 #define CB_SETCURSEL 0x014E
 #define CB_GETITEMDATA 0x0150
 #define CB_SETITEMDATA 0x0151
 #define CBN_SELCHANGE 1
+#define CBN_DROPDOWN 7
+#define CBN_CLOSEUP 8
 #define CBN_SELENDOK 9
+#define BN_CLICKED 0
 
 // Display settings.
 #define ENUM_CURRENT_SETTINGS (static_cast<DWORD>(-1))
+#define ENUM_REGISTRY_SETTINGS (static_cast<DWORD>(-2))
+#define DM_BITSPERPEL 0x00040000L
+#define DM_PELSWIDTH 0x00080000L
+#define DM_PELSHEIGHT 0x00100000L
+#define DM_DISPLAYFREQUENCY 0x00400000L
+#define DEVMODEA_SIZE 148
 struct DEVMODEA {
   WORD dmSize;  // 148 in the original layout; callers set it and the stand-in checks it
   DWORD dmFields;
@@ -251,11 +318,14 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 BOOL PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 BOOL PeekMessageA(MSG* msg, HWND window, UINT filter_min, UINT filter_max, UINT remove);
+// Waits for a message: FALSE for WM_QUIT, -1 for a null msg, TRUE otherwise.
+BOOL GetMessageA(MSG* msg, HWND window, UINT filter_min, UINT filter_max);
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageA(const MSG* msg);
 void PostQuitMessage(int exit_code);
 BOOL GetClientRect(HWND window, RECT* rect);
 BOOL ClientToScreen(HWND window, POINT* point);
+BOOL GetCursorPos(POINT* point);
 HWND GetActiveWindow();
 LONG GetWindowLongA(HWND window, int index);
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);
