@@ -5,7 +5,8 @@
 
 #include "lightmap/lightmap.h"
 #include "math/simd_lib/light_texel.h"
-#include "scene_fixture.h"
+#include "math/zeroed_array.h"
+#include "scene_fixtures.h"
 
 namespace {
 
