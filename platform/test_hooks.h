@@ -2,6 +2,7 @@
 // otherwise block or print. Portable code never calls these; tests and the headless driver do.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -44,3 +45,24 @@ void QueueDialogAnswer(const std::vector<DialogAnswerStep>& steps);
 void QueueOpenFileAnswer(const std::string& path);
 void QueueOpenFileCancel();
 void ClearQueuedAnswers();
+
+// Graphics: capabilities and failures the stand-in reports instead of the driver's, so that callers'
+// other paths can be exercised. Process-wide; ResetGraphicsTestHooks restores the driver's own.
+// Extra triangle texture caps (D3DPTEXTURECAPS_POW2, D3DPTEXTURECAPS_SQUAREONLY): reported by the
+// devices and enforced by CreateSurface, which then refuses textures that break them.
+void SetTextureCapsForTest(DWORD texture_caps);
+// The largest texture edge the devices report and CreateSurface accepts; 0 for the driver's.
+void SetMaxTextureSizeForTest(DWORD edge);
+// EnumZBufferFormats offers only depth formats that carry stencil bits.
+void SetOnlyStencilDepthFormatsForTest(bool only_stencil);
+// CreateVertexBuffer fails with this result; S_OK for normal behaviour.
+void SetVertexBufferFailureForTest(HRESULT result);
+void ResetGraphicsTestHooks();
+
+// Presented frames: while kept, every Blt to a primary and every Flip copies the presented image (the
+// source rectangle of the back buffer, before any scaling into the window) into process memory, where
+// it survives the device. Pixels are R, G, B, A bytes, top row first.
+void KeepPresentedFrames(bool keep);
+bool GetLastPresentedFrame(int* width, int* height, std::vector<uint8_t>* rgba);
+// Writes the last presented frame as a PNG file; false when there is none or writing failed.
+bool SaveLastPresentedFrame(const char* png_path);

@@ -1,0 +1,181 @@
+// Insides of the DirectDraw 7 / Direct3D 7 stand-in, shared by its backend files only: the state behind
+// each interface, the pixel-format and vertex-layout tables, and the OpenGL plumbing (probing, contexts,
+// small programs). Nothing here is for portable code. GL objects remember the window and context they
+// were made in and are deleted only while that context still exists (a destroyed context took them along).
+#pragma once
+
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/d3d.h"
+
+// What the GL driver offers, probed once per process from any context that can be made current.
+struct GlInfo {
+  bool usable;    // a context of version 3.3 or later was found
+  bool software;  // the renderer is a software rasterizer (llvmpipe, softpipe, swrast, ...)
+  GLint max_texture_size;
+  GLint max_renderbuffer_size;
+  char renderer[128];
+};
+const GlInfo& GetGlInfo();
+// Largest texture edge the device reports: GL's limit, lowered by the test hook.
+DWORD MaxTextureEdge();
+// Texture capabilities added by the test hook (D3DPTEXTURECAPS_POW2, D3DPTEXTURECAPS_SQUAREONLY).
+DWORD ExtraTextureCaps();
+bool OnlyStencilDepthFormats();
+HRESULT VertexBufferFailure();
+
+// A window's context as it was when GL objects were made in it.
+struct GlOwner {
+  HWND window = nullptr;
+  void* context = nullptr;
+};
+// Makes the window's context current and records it; false when the window has none.
+bool MakeWindowCurrent(HWND window, GlOwner* owner);
+// Makes the owner's context current if it still exists; false when it is gone with its objects.
+bool MakeOwnerCurrent(const GlOwner& owner);
+GLuint BuildProgram(const char* vertex_source, const char* fragment_source);
+// Drops pending GL errors; returns true when one of them was GL_OUT_OF_MEMORY.
+bool DrainGlErrors();
+
+// Pixel formats: the device's texture formats (in enumeration order), the display formats and the
+// depth formats, each with the GL upload it needs.
+struct PixelFormatInfo {
+  DDPIXELFORMAT ddpf;
+  DWORD bytes_per_pixel;
+  GLenum internal_format, format, type;
+  GLint swizzle[4];
+};
+const PixelFormatInfo* TextureFormats(int* count);
+const PixelFormatInfo* FindTextureFormat(const DDPIXELFORMAT& ddpf);
+// The format of a display mode of the given depth (8: palettized, 16: 5-6-5, 24, 32: X8R8G8B8).
+const PixelFormatInfo* DisplayFormat(DWORD bits_per_pixel);
+
+struct DepthFormatInfo {
+  DDPIXELFORMAT ddpf;
+  GLenum internal_format;
+  bool stencil;
+};
+const DepthFormatInfo* DepthFormats(int* count);  // honours the stencil-only test hook
+const DepthFormatInfo* FindDepthFormat(const DDPIXELFORMAT& ddpf);
+
+// A flexible vertex format taken apart: byte offsets of each element, -1 when absent.
+struct VertexLayout {
+  DWORD stride;
+  int position_size;  // 3 for D3DFVF_XYZ, 4 for D3DFVF_XYZRHW
+  int normal_offset;
+  int diffuse_offset;
+  int specular_offset;
+  int texture_count;
+  int texture_offset[8];
+};
+// False for layouts Direct3D 7 refuses (no position, blend weights, unknown bits, 1D/3D/4D coordinates).
+bool DecodeVertexLayout(DWORD fvf, VertexLayout* layout);
+
+// Display modes: what the display offers through SDL plus the classic 16-bit modes it may lack, which
+// are emulated by a desktop-sized full-screen window.
+struct DisplayModeInfo {
+  DWORD width, height, bits_per_pixel;
+};
+std::vector<DisplayModeInfo> ListDisplayModes();
+DisplayModeInfo DesktopDisplayMode();
+void FillModeDesc(const DisplayModeInfo& mode, DDSURFACEDESC2* desc);
+// The mode a DirectDraw object set while exclusive, or the desktop's.
+DisplayModeInfo CurrentDisplayMode();
+
+// The two programs that draw in window or surface pixels: a textured quad (presenting) and flat
+// triangles (GDI text). Owned by a DirectDraw object for the window it cooperates with.
+struct Gl2dPrograms {
+  GlOwner owner;
+  GLuint quad_program = 0, flat_program = 0, vertex_array = 0, vertex_buffer = 0;
+  GLint quad_texture = -1, quad_rect = -1, flat_colour = -1, flat_target_size = -1;
+};
+bool Prepare2dPrograms(Gl2dPrograms* programs, HWND window);
+void Release2dPrograms(Gl2dPrograms* programs);
+
+struct IDirectDraw7::State {
+  // Application references end the cooperative level; child objects (surfaces, clippers, devices,
+  // vertex buffers) keep the state alive until the last of them goes.
+  ULONG app_refs = 1;
+  ULONG child_refs = 0;
+  IDirectDraw7* iface = nullptr;
+  DWORD cooperative_flags = 0;
+  HWND window = nullptr;
+  bool exclusive = false;
+  bool mode_set = false;
+  DisplayModeInfo mode = {};
+  Gl2dPrograms programs;
+};
+void AcquireDirectDraw(IDirectDraw7::State* dd);
+void ReleaseDirectDrawChild(IDirectDraw7::State* dd);
+
+enum class SurfaceKind { kPrimary, kFlipPrimary, kRenderTarget, kZBuffer, kTexture, kPlain };
+
+struct GdiContext;
+
+struct IDirectDrawSurface7::State {
+  ULONG refs = 1;
+  IDirectDraw7::State* dd = nullptr;
+  SurfaceKind kind = SurfaceKind::kPlain;
+  DWORD caps = 0, caps2 = 0;
+  DWORD width = 0, height = 0;
+  DDPIXELFORMAT format = {};
+  const PixelFormatInfo* pixel_format = nullptr;
+  // CPU memory of textures and plain surfaces; the generation counts finished writes.
+  uint8_t* memory = nullptr;
+  LONG pitch_bytes = 0;
+  bool locked = false;
+  bool lock_read_only = false;
+  uint32_t generation = 1;
+  // The GL copy of a texture, uploaded when drawn while older than the memory.
+  GLuint texture = 0;
+  GlOwner texture_owner;
+  uint32_t uploaded_generation = 0;
+  // Render targets: colour texture in a framebuffer; z-buffers: a renderbuffer.
+  GlOwner target_owner;
+  GLuint framebuffer = 0, colour_texture = 0, depth_renderbuffer = 0;
+  bool has_stencil = false;
+  IDirectDrawSurface7* back_buffer = nullptr;  // flip primary: its one back buffer (owned reference)
+  IDirectDrawSurface7* z_buffer = nullptr;     // render target: the attached depth surface (owned reference)
+  IDirectDrawClipper* clipper = nullptr;       // primary: owned reference
+  GdiContext* dc = nullptr;
+  bool dc_out = false;
+};
+
+struct IDirectDrawClipper::State {
+  ULONG refs = 1;
+  IDirectDraw7::State* dd = nullptr;
+  HWND window = nullptr;
+};
+
+struct IDirect3D7::State {
+  ULONG refs = 1;
+  IDirectDraw7* dd = nullptr;  // holds an application reference, as the shared COM object would
+};
+
+struct IDirect3DVertexBuffer7::State {
+  ULONG refs = 1;
+  IDirectDraw7::State* dd = nullptr;
+  D3DVERTEXBUFFERDESC desc = {};
+  uint8_t* memory = nullptr;
+  DWORD size_bytes = 0;
+  bool locked = false;
+};
+
+// The device descriptions EnumDevices offers and GetCaps reports.
+void FillDeviceDesc(REFCLSID device_guid, D3DDEVICEDESC7* desc);
+bool IsKnownDeviceGuid(REFCLSID device_guid);
+HRESULT CreateDeviceObject(IDirectDraw7::State* dd, REFCLSID device_guid, IDirectDrawSurface7* target,
+                           IDirect3DDevice7** out);
+
+// Presenting and the GDI overlay.
+HRESULT PresentSurface(IDirectDraw7::State* dd, HWND window, IDirectDrawSurface7::State* source, const RECT* source_rect,
+                       const RECT* dest_client_rect);
+void CaptureSurfaceRect(IDirectDrawSurface7::State* source, const RECT& rect);
+HRESULT AcquireSurfaceDC(IDirectDrawSurface7::State* surface, HDC* dc);
+HRESULT ReleaseSurfaceDC(IDirectDrawSurface7::State* surface, HDC dc);
+void DestroySurfaceDC(IDirectDrawSurface7::State* surface);
