@@ -342,6 +342,12 @@ class IDirect3DDevice7 {
   HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD value);
   HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD* value);
   HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, DWORD fvf, LPVOID vertices, DWORD vertex_count, DWORD flags);
+  HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, DWORD fvf, LPVOID vertices, DWORD vertex_count, WORD* indices,
+                               DWORD index_count, DWORD flags);
+  HRESULT DrawPrimitiveVB(D3DPRIMITIVETYPE type, IDirect3DVertexBuffer7* buffer, DWORD start_vertex,
+                          DWORD vertex_count, DWORD flags);
+  HRESULT DrawIndexedPrimitiveVB(D3DPRIMITIVETYPE type, IDirect3DVertexBuffer7* buffer, DWORD start_vertex,
+                                 DWORD vertex_count, WORD* indices, DWORD index_count, DWORD flags);
 
   struct State;  // backend-owned
   State* state = nullptr;

@@ -8,6 +8,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -76,30 +77,38 @@ struct VertexLayout {
 // False for layouts Direct3D 7 refuses (no position, blend weights, unknown bits, 1D/3D/4D coordinates).
 bool DecodeVertexLayout(DWORD fvf, VertexLayout* layout);
 
-// Display modes: what the display offers through SDL plus the classic 16-bit modes it may lack, which
-// are emulated by a desktop-sized full-screen window.
+// Display modes: what the display offers through SDL plus the classic modes it may lack (16-bit ones
+// and a palettized 640 x 480 x 8), which are emulated by a desktop-sized full-screen window with the
+// back buffer at the mode's size.
 struct DisplayModeInfo {
   DWORD width, height, bits_per_pixel;
 };
 std::vector<DisplayModeInfo> ListDisplayModes();
 DisplayModeInfo DesktopDisplayMode();
 void FillModeDesc(const DisplayModeInfo& mode, DDSURFACEDESC2* desc);
-// The mode a DirectDraw object set while exclusive, or the desktop's.
-DisplayModeInfo CurrentDisplayMode();
 
-// The two programs that draw in window or surface pixels: a textured quad (presenting) and flat
-// triangles (GDI text). Owned by a DirectDraw object for the window it cooperates with.
+// Drawing in window or surface pixels: a textured quad (presenting, GDI glyphs) and a flat colour
+// (GDI backgrounds), made once per context.
 struct Gl2dPrograms {
   GlOwner owner;
-  GLuint quad_program = 0, flat_program = 0, vertex_array = 0, vertex_buffer = 0;
-  GLint quad_texture = -1, quad_rect = -1, flat_colour = -1, flat_target_size = -1;
+  GLuint program = 0, vertex_array = 0, vertex_buffer = 0;
+  GLint texture_uniform = -1, colour_uniform = -1, use_texture_uniform = -1, target_uniform = -1;
 };
-bool Prepare2dPrograms(Gl2dPrograms* programs, HWND window);
+// Makes the owner's context current and the programs ready in it; false when the context is gone.
+bool Prepare2dPrograms(Gl2dPrograms* programs, const GlOwner& owner);
 void Release2dPrograms(Gl2dPrograms* programs);
+// Draws rectangles given in pixels of the bound framebuffer of the given size (origin bottom-left),
+// each as x0, y0, x1, y1 and u0, v0, u1, v1: textured when `texture` is not 0, tinted by `rgba`.
+// Leaves blending, depth, culling and scissoring off.
+struct Rect2d {
+  float x0, y0, x1, y1, u0, v0, u1, v1;
+};
+void Draw2dRects(Gl2dPrograms* programs, int target_width, int target_height, const Rect2d* rects, size_t count,
+                 GLuint texture, const float rgba[4], bool blend);
 
 struct IDirectDraw7::State {
-  // Application references end the cooperative level; child objects (surfaces, clippers, devices,
-  // vertex buffers) keep the state alive until the last of them goes.
+  // Application references end the cooperative level; child objects (surfaces, clippers, devices)
+  // keep the state alive until the last of them goes.
   ULONG app_refs = 1;
   ULONG child_refs = 0;
   IDirectDraw7* iface = nullptr;
@@ -112,6 +121,8 @@ struct IDirectDraw7::State {
 };
 void AcquireDirectDraw(IDirectDraw7::State* dd);
 void ReleaseDirectDrawChild(IDirectDraw7::State* dd);
+// The mode the object set while exclusive, or the desktop's.
+DisplayModeInfo CurrentDisplayMode(const IDirectDraw7::State* dd);
 
 enum class SurfaceKind { kPrimary, kFlipPrimary, kRenderTarget, kZBuffer, kTexture, kPlain };
 
@@ -142,8 +153,7 @@ struct IDirectDrawSurface7::State {
   IDirectDrawSurface7* back_buffer = nullptr;  // flip primary: its one back buffer (owned reference)
   IDirectDrawSurface7* z_buffer = nullptr;     // render target: the attached depth surface (owned reference)
   IDirectDrawClipper* clipper = nullptr;       // primary: owned reference
-  GdiContext* dc = nullptr;
-  bool dc_out = false;
+  GdiContext* dc = nullptr;                    // handed out by GetDC until ReleaseDC
 };
 
 struct IDirectDrawClipper::State {
@@ -159,23 +169,28 @@ struct IDirect3D7::State {
 
 struct IDirect3DVertexBuffer7::State {
   ULONG refs = 1;
-  IDirectDraw7::State* dd = nullptr;
   D3DVERTEXBUFFERDESC desc = {};
+  VertexLayout layout = {};
   uint8_t* memory = nullptr;
   DWORD size_bytes = 0;
   bool locked = false;
 };
 
-// The device descriptions EnumDevices offers and GetCaps reports.
-void FillDeviceDesc(REFCLSID device_guid, D3DDEVICEDESC7* desc);
-bool IsKnownDeviceGuid(REFCLSID device_guid);
-HRESULT CreateDeviceObject(IDirectDraw7::State* dd, REFCLSID device_guid, IDirectDrawSurface7* target,
-                           IDirect3DDevice7** out);
+// The device descriptions EnumDevices offers and GetCaps reports; false for a GUID that is no device.
+bool FillDeviceDesc(REFCLSID device_guid, D3DDEVICEDESC7* desc);
+HRESULT CreateDeviceObject(REFCLSID device_guid, IDirectDrawSurface7* target, IDirect3DDevice7** out);
 
-// Presenting and the GDI overlay.
-HRESULT PresentSurface(IDirectDraw7::State* dd, HWND window, IDirectDrawSurface7::State* source, const RECT* source_rect,
-                       const RECT* dest_client_rect);
-void CaptureSurfaceRect(IDirectDrawSurface7::State* source, const RECT& rect);
+// Makes a render target's framebuffer current for drawing; false when its context is gone.
+bool BindRenderTarget(IDirectDrawSurface7::State* target);
+// Brings a texture surface's GL copy up to date in the current context; 0 when it cannot be made.
+GLuint PrepareTexture(IDirectDrawSurface7::State* surface, const GlOwner& owner);
+
+// Presenting: draws the source rectangle of a render target into the destination rectangle of the
+// window's client area (the whole client area when null), lets the window draw its decorations, swaps.
+HRESULT PresentSurface(IDirectDraw7::State* dd, HWND window, IDirectDrawSurface7::State* source,
+                       const RECT& source_rect, const RECT* dest_client_rect);
+
+// GDI over a render target: GetDC hands out a context, ReleaseDC draws what was written into it.
 HRESULT AcquireSurfaceDC(IDirectDrawSurface7::State* surface, HDC* dc);
 HRESULT ReleaseSurfaceDC(IDirectDrawSurface7::State* surface, HDC dc);
 void DestroySurfaceDC(IDirectDrawSurface7::State* surface);

@@ -50,6 +50,11 @@ class Renderer {
   void OnResize();
   void OnMove();
 
+  // Creation steps shared by both ways of creating the device; false after the step's one report.
+  bool Fail(const char* text);
+  bool CreateFlipChain(DWORD width, DWORD height);
+  bool AttachDepthAndCreateDevice(const GUID& device_type, bool report_enum_failure);
+
   GUID* driver_guid = nullptr;
   GUID* device_guid = nullptr;
   float far_plane = 0.0f;
@@ -74,6 +79,16 @@ class Renderer {
   uint8_t next_light_index = 0;
   int32_t windowed = 1;
 };
+
+// EnumZBufferFormats callback: takes the first depth-only format (no stencil, no other flag) into the
+// 32-byte DDPIXELFORMAT the context points at and stops.
+HRESULT FindZBufferFormat(DDPIXELFORMAT* format, LPVOID context);
+
+// The device picker's choice (held beside the picker): sets the renderer's driver GUID and gives the
+// chosen device GUID, the full-screen mode, whether to render windowed, and whether it rasterises in
+// hardware.
+void GetChosenDevice(Renderer* renderer, GUID** device_guid, DDSURFACEDESC2** mode, int32_t* windowed,
+                     int32_t* hardware);
 
 // The one renderer: set at start-up, null before and after; read wherever the device is needed.
 extern Renderer* g_renderer;

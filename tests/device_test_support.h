@@ -1,0 +1,74 @@
+// A fixture for tests that need a device: a registered class and a 640 x 480 window (hidden, headless
+// under the offscreen driver), message boxes captured, presented frames kept, and every graphics test
+// hook restored afterwards. Frames are read back as R, G, B bytes, top row first.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/test_hooks.h"
+#include "platform/win32.h"
+#include "platform/window_internal.h"
+
+using Rgb = uint32_t;
+inline Rgb MakeRgb(int r, int g, int b) {
+  return static_cast<Rgb>(r) << 16 | static_cast<Rgb>(g) << 8 | static_cast<Rgb>(b);
+}
+#define Rgb(r, g, b) MakeRgb(r, g, b)
+
+struct Frame {
+  int width = 0, height = 0;
+  std::vector<uint8_t> rgba;
+  Rgb At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width || y >= height) return 0xFFFFFFFFu;
+    const uint8_t* p = &rgba[(static_cast<size_t>(y) * width + x) * 4];
+    return MakeRgb(p[0], p[1], p[2]);
+  }
+};
+
+inline Frame LastFrame() {
+  Frame frame;
+  GetLastPresentedFrame(&frame.width, &frame.height, &frame.rgba);
+  return frame;
+}
+
+inline LRESULT QuietWindowProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+class DeviceTest : public ::testing::Test {
+ public:
+  // Replaces the test's window, with a menu bar when asked (which takes height from the client area).
+  void ReplaceWindow(int width, int height, bool with_menu) {
+    if (window_ != nullptr) DestroyWindow(window_);
+    HMENU menu = with_menu ? LoadMenuA(nullptr, MAKEINTRESOURCEA(147)) : nullptr;
+    window_ = CreateWindowExA(0, "KESTREL_TEST", "test", WS_OVERLAPPEDWINDOW, 0, 0, width, height, nullptr, menu,
+                              nullptr, nullptr);
+    ASSERT_NE(window_, nullptr);
+  }
+
+ protected:
+  void SetUp() override {
+    static bool registered = false;
+    if (!registered) {
+      WNDCLASSA wc = {};
+      wc.lpfnWndProc = QuietWindowProc;
+      wc.lpszClassName = "KESTREL_TEST";
+      registered = RegisterClassA(&wc) != 0;
+    }
+    ReplaceWindow(640, 480, false);
+    BeginCaptureMessageBoxes();
+    KeepPresentedFrames(true);
+  }
+
+  void TearDown() override {
+    EndCaptureMessageBoxes();
+    KeepPresentedFrames(false);
+    ResetGraphicsTestHooks();
+    SetDesktopBitsPerPixelOverride(0);
+    if (window_ != nullptr) DestroyWindow(window_);
+    window_ = nullptr;
+  }
+
+  HWND window_ = nullptr;
+};
