@@ -3,6 +3,8 @@
 // hidden SDL windows with an OpenGL context each, no menu bar, and a windowed HAL device as the
 // picker's choice. A real definition, once present, takes precedence; this file then goes.
 #include <SDL.h>
+#include <dlfcn.h>
+#include <link.h>
 
 #include <cstring>
 #include <vector>
@@ -26,6 +28,15 @@ const int MENU_BAR_PX = 20;
 std::vector<StandInWindow> g_windows;
 uintptr_t g_next_handle = 0x1000;
 DWORD g_desktop_bits_override = 0;
+
+// The GL vendor libraries loaded for a context are unloaded at exit, and what they hold would then be
+// reported as leaked from an unknown module; kept resident, it stays reachable and suppressible.
+int PinLibrary(struct dl_phdr_info* info, size_t, void*) {
+  if (info->dlpi_name == nullptr || info->dlpi_name[0] == '\0') return 0;
+  void* handle = dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+  if (handle != nullptr) dlclose(handle);
+  return 0;
+}
 
 StandInWindow* Find(HWND window) {
   for (StandInWindow& w : g_windows) {
@@ -56,6 +67,7 @@ __attribute__((weak)) HWND CreateWindowExA(DWORD, LPCSTR, LPCSTR, DWORD, int, in
     SDL_DestroyWindow(sdl_window);
     return nullptr;
   }
+  dl_iterate_phdr(PinLibrary, nullptr);
   HWND handle = reinterpret_cast<HWND>(g_next_handle++);
   g_windows.push_back(StandInWindow{handle, sdl_window, context, menu != nullptr ? MENU_BAR_PX : 0});
   SetActiveWindowHandle(handle);
