@@ -104,6 +104,13 @@ struct D3DLVERTEX {  // D3DFVF_LVERTEX
   D3DVALUE tu, tv;
 };
 
+struct D3DTLVERTEX {  // D3DFVF_TLVERTEX: screen position in pixels, depth 0..1, 1/w
+  D3DVALUE sx, sy, sz, rhw;
+  D3DCOLOR color;
+  D3DCOLOR specular;
+  D3DVALUE tu, tv;
+};
+
 // Flexible vertex format bits.
 #define D3DFVF_XYZ 0x002
 #define D3DFVF_XYZRHW 0x004

@@ -365,7 +365,7 @@ bool ApplyState(IDirect3DDevice7::State* s, const VertexLayout& layout) {
   // The picture keeps its orientation from clip space to the target, so the winding seen on screen is
   // GL's window winding: counter-clockwise is GL's front.
   glFrontFace(GL_CCW);
-  if (rs[D3DRENDERSTATE_CULLMODE] == D3DCULL_NONE || layout.position_size == 4) {
+  if (rs[D3DRENDERSTATE_CULLMODE] == D3DCULL_NONE) {
     glDisable(GL_CULL_FACE);
   } else {
     glEnable(GL_CULL_FACE);

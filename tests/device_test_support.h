@@ -34,6 +34,9 @@ inline Frame LastFrame() {
   return frame;
 }
 
+// The device picker (answered OK at once when headless), run before a device is made from its choice.
+int PickDevice(HWND owner);
+
 inline LRESULT QuietWindowProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
 class DeviceTest : public ::testing::Test {
@@ -47,6 +50,9 @@ class DeviceTest : public ::testing::Test {
     ASSERT_NE(window_, nullptr);
   }
 
+  // Runs the picker again for the current window, as start-up does before the first device.
+  void Pick() { ASSERT_GT(PickDevice(window_), 0); }
+
  protected:
   void SetUp() override {
     static bool registered = false;
@@ -58,6 +64,7 @@ class DeviceTest : public ::testing::Test {
     }
     ReplaceWindow(640, 480, false);
     BeginCaptureMessageBoxes();
+    ASSERT_GT(PickDevice(window_), 0);
     KeepPresentedFrames(true);
   }
 

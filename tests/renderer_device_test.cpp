@@ -174,7 +174,10 @@ TEST_P(DeviceCreationFailure, ShowsOneReportAndLeavesNoInterface) {
 INSTANTIATE_TEST_SUITE_P(
     Steps, DeviceCreationFailure,
     ::testing::Values(
-        CreationFailure{"ZeroSizedClientArea", [](DeviceTest* t) { t->ReplaceWindow(640, 1, true); }, CreateWindowed,
+        CreationFailure{"ZeroSizedClientArea", [](DeviceTest* t) {
+                          t->ReplaceWindow(640, 1, true);
+                          t->Pick();
+                        }, CreateWindowed,
                         "Failed to Create Surface"},
         CreationFailure{"OnlyStencilDepthFormats", [](DeviceTest*) { SetOnlyStencilDepthFormatsForTest(true); },
                         CreateWindowed, "failed to Create ZBuffer"},

@@ -138,6 +138,8 @@ __attribute__((weak)) void SetDesktopBitsPerPixelOverride(DWORD bits_per_pixel) 
   g_desktop_bits_override = bits_per_pixel;
 }
 
+__attribute__((weak)) int PickDevice(HWND owner) { return owner != nullptr ? 2 : -1; }
+
 __attribute__((weak)) void GetChosenDevice(Renderer* renderer, GUID** device_guid, DDSURFACEDESC2** mode,
                                            int32_t* windowed, int32_t* hardware) {
   static GUID hal = IID_IDirect3DHALDevice;
