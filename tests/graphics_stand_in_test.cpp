@@ -11,6 +11,8 @@
 #include "platform/d3d.h"
 #include "platform/gfx_internal.h"
 #include "render/renderer.h"
+#include "texture/picture.h"
+#include "texture/texture_cache.h"
 #include "tests/device_test_support.h"
 
 namespace {
@@ -258,4 +260,22 @@ TEST_F(StandInTest, SurfaceRequestsThatCannotBeMetAreRefused) {
   EXPECT_EQ(bare->CreateSurface(&desc, &surface, nullptr), DDERR_NOCOOPERATIVELEVELSET);
   EXPECT_EQ(surface, nullptr);
   bare->Release();
+}
+
+TEST_F(StandInTest, TextureCacheSurfacesAreMadeOnTheDeviceWithItsCaps) {
+  // The surface takes each picture and frees it.
+  IDirectDrawSurface7* plain = CreateTextureSurface(device_, NewPicture(3, 2), 3, 2);
+  ASSERT_NE(plain, nullptr);
+  SetTextureCapsForTest(D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_SQUAREONLY);
+  IDirectDrawSurface7* rounded = CreateTextureSurface(device_, NewPicture(3, 2), 3, 2);
+  ASSERT_NE(rounded, nullptr);
+  DDSURFACEDESC2 desc = {};
+  desc.dwSize = DDSURFACEDESC2_SIZE;
+  plain->GetSurfaceDesc(&desc);
+  EXPECT_EQ(desc.dwWidth * 10 + desc.dwHeight, 32u);
+  EXPECT_EQ(desc.ddpfPixelFormat.dwRGBAlphaBitMask, 0xF000u);
+  rounded->GetSurfaceDesc(&desc);
+  EXPECT_EQ(desc.dwWidth * 10 + desc.dwHeight, 44u);
+  plain->Release();
+  rounded->Release();
 }
