@@ -8,6 +8,7 @@
 
 #include "platform/gfx_internal.h"
 #include "platform/test_hooks.h"
+#include "platform/ui_internal.h"
 #include "platform/window_internal.h"
 
 namespace {
@@ -71,6 +72,8 @@ const GlInfo& GetGlInfo() {
   if (probe == nullptr) return g_gl_info;
   SDL_GLContext context = SDL_GL_CreateContext(probe);
   if (context != nullptr) {
+    // The vendor libraries this context loaded must outlive it, or their allocations read as leaks.
+    PinLoadedLibraries();
     QueryCurrentContext();
     SDL_GL_MakeCurrent(probe, nullptr);
     SDL_GL_DeleteContext(context);
