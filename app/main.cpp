@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "app/win_main.h"
 #include "lightmap/texel_routine.h"
+#include "render/renderer.h"
 
 namespace {
 
@@ -32,8 +33,11 @@ int RunViewer(CommandLine& command) {
   const double elapsed_s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (headless) {
     const double average = elapsed_s > 0.0 ? g_frames_rendered / elapsed_s : 0.0;
-    std::printf("kestrel: %u frames in %.2f s, %.1f frames per second on average, last \"FPS %u\" (%s)\n",
-                g_frames_rendered, elapsed_s, average, static_cast<unsigned>(g_last_fps), TexelRoutineName());
+    const double relight_ms =
+        g_animation_step_count != 0 ? g_animation_step_total_us / 1000.0 / g_animation_step_count : 0.0;
+    std::printf("kestrel: %u frames in %.2f s, %.1f frames per second on average, last \"FPS %u\", "
+                "%.3f ms per frame animating and relighting (%s)\n",
+                g_frames_rendered, elapsed_s, average, static_cast<unsigned>(g_last_fps), relight_ms, TexelRoutineName());
   }
   return result;
 }

@@ -1,6 +1,7 @@
 // One frame: the frame-rate count, the clear, every face group with its texture and lightmap, one step
 // of the animation, the "FPS" text and the present. Every device result is ignored here: a failed
 // draw leaves that frame as it is and the next frame tries again.
+#include <chrono>
 #include <cstring>
 
 #include "lightmap/lightmap.h"
@@ -14,6 +15,9 @@ void AdvanceAnimation(AseScene* scene);
 // the process (a device re-creation does not restart it).
 uint32_t fps_window_start = 0;
 uint16_t fps_frame_count = 0;
+
+uint64_t g_animation_step_total_us = 0;
+uint32_t g_animation_step_count = 0;
 
 namespace {
 
@@ -31,7 +35,13 @@ void Renderer::RenderFrame() {
   device->BeginScene();
   if (g_scene != nullptr) {
     DrawScene(g_scene);
-    if (g_scene->IsAnimationPlaying()) AdvanceAnimation(g_scene);
+    if (g_scene->IsAnimationPlaying()) {
+      const auto start = std::chrono::steady_clock::now();
+      AdvanceAnimation(g_scene);
+      const auto elapsed = std::chrono::steady_clock::now() - start;
+      g_animation_step_total_us += static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count());
+      ++g_animation_step_count;
+    }
   }
   device->EndScene();
 

@@ -57,6 +57,8 @@ void AssignFaceGroupMaterials(const AseScene* scene, GeomObject* object) {
 AseScene* Renderer::OpenScene(const char* path) {
   if (g_scene == nullptr) {
     g_scene = new AseScene();
+    // Bitmaps are looked for beside the scene file; only one scene is ever loaded, so this stays
+    // right for every later re-application.
     SetScenePath(path);
     LoadScene(g_scene, path);
     if (!g_scene->IsLoaded()) {
@@ -87,7 +89,6 @@ void Renderer::ApplyScene(AseScene* scene) {
   camera = scene->cameras;
   SetupCamera(DeviceAxes(camera->node_tms[0].pos), DeviceAxes(camera->node_tms[1].pos), 1.0f, 2000.0f);
 
-  SetScenePath(scene->file_path);
   if (scene->materials != nullptr) {
     for (int i = 0; i < scene->material_count; ++i) LoadMaterialBitmaps(device, scene->materials[i]);
   }
