@@ -115,17 +115,17 @@ bool CreateMainWindow(HINSTANCE instance) {
 
 }  // namespace
 
-int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+bool StartViewer(HINSTANCE instance) {
   g_frames_rendered = 0;
   g_last_fps = 0;
   // Without a window there is nothing to pick a device for or to render into.
-  if (!CreateMainWindow(instance)) return 0;
-  if (PickDevice(g_main_window) == -1) return 0;
+  if (!CreateMainWindow(instance)) return false;
+  if (PickDevice(g_main_window) == -1) return false;
   if (g_renderer == nullptr) {
     g_renderer = new Renderer();
     if (!g_renderer->CreateDeviceFromChoice(g_main_window)) {
       DestroyRenderer();
-      return 0;
+      return false;
     }
   }
   g_renderer->ToggleLighting();
@@ -134,8 +134,11 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     LoadAnimation(scene, scene_path);
     scene->StartAnimation();
   }
-  if (g_launch_options.screenshot_path != nullptr) KeepPresentedFrames(true);
+  return true;
+}
 
+int RunMessageLoop() {
+  if (g_launch_options.screenshot_path != nullptr) KeepPresentedFrames(true);
   MSG msg;
   for (;;) {
     if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -157,6 +160,11 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   }
   g_main_window = nullptr;
   return 0;
+}
+
+int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  if (!StartViewer(instance)) return 0;
+  return RunMessageLoop();
 }
 
 LRESULT MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

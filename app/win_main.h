@@ -36,6 +36,11 @@ extern uint32_t g_frames_rendered;
 extern uint16_t g_last_fps;
 
 int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show);
+// WinMain's two halves, apart for tests that drive the window between them. StartViewer runs the
+// start-up up to the loop and is false when the program would end there; RunMessageLoop returns 0
+// once WM_QUIT arrives.
+bool StartViewer(HINSTANCE instance);
+int RunMessageLoop();
 LRESULT MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 // path_out: a zeroed buffer of OPEN_PATH_SIZE bytes, left untouched unless a file was chosen.
 bool AskOpenFileName(char* path_out);

@@ -327,9 +327,9 @@ std::string SceneText() {
   // faces on purpose: each triangle gets one 8 x 8 lightmap tile, so few big cells show the falloff.
   Mesh room;
   room.AddQuad({-20, -20, 0}, {40, 0, 0}, {0, 40, 0}, 4, 4, 4.0, 0);    // floor, up
-  room.AddQuad({-20, 20, 0}, {0, -40, 0}, {0, 0, 18}, 4, 2, 3.0, 1);    // back wall, facing +x
-  room.AddQuad({-20, -20, 0}, {40, 0, 0}, {0, 0, 18}, 4, 2, 2.0, 2);    // wall at -y, facing +y
-  room.AddQuad({20, 20, 0}, {-40, 0, 0}, {0, 0, 18}, 4, 2, 2.0, 2);     // wall at +y, facing -y
+  room.AddQuad({-20, -20, 0}, {0, 40, 0}, {0, 0, 18}, 4, 2, 3.0, 1);   // back wall, facing +x
+  room.AddQuad({20, -20, 0}, {-40, 0, 0}, {0, 0, 18}, 4, 2, 2.0, 2);   // wall at -y, facing +y
+  room.AddQuad({-20, 20, 0}, {40, 0, 0}, {0, 0, 18}, 4, 2, 2.0, 2);    // wall at +y, facing -y
   WriteGeomObject(out, "Room", nullptr, {0, 0, 0}, room, 0);
 
   Mesh pedestal, column, cap, crate;
