@@ -2,12 +2,12 @@
 
 #include <cstring>
 
+#include "app/device_picker.h"
 #include "lightmap/lightmap.h"
 #include "platform/commdlg.h"
 #include "render/renderer.h"
 #include "scene/ase_scene.h"
 
-int PickDevice(HWND owner);
 AnimationSet* LoadAnimation(AseScene* scene, const char* path);
 void KeepPresentedFrames(bool keep);
 bool SaveLastPresentedFrame(const char* png_path);
