@@ -1,32 +1,69 @@
-// Entry point of kestrel_sse and kestrel_scalar: parses the command line and starts the viewer.
+// Entry point of kestrel_sse and kestrel_scalar: reads the command line, decides between a window and
+// a headless run, starts the viewer and, headless, prints what the run achieved.
+#include <chrono>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 
+#include "app/command_line.h"
+#include "app/win_main.h"
 #include "lightmap/texel_routine.h"
+#include "render/renderer.h"
 
 namespace {
 
-void PrintUsage(FILE* out) {
-  std::fprintf(out,
-               "usage: kestrel [--scene PATH] [--frames N] [--screenshot FILE.png] [--headless]\n"
-               "               [--device N] [--mode N] [--help] [--version]\n");
+#if KESTREL_VIEWER_LINKS
+bool HasDisplay() {
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (x11 != nullptr && x11[0] != '\0') || (wayland != nullptr && wayland[0] != '\0');
 }
+
+int RunViewer(CommandLine& command) {
+  const bool headless = command.force_headless || !HasDisplay();
+  if (headless) {
+    // The offscreen driver renders through EGL without any display; a caller's own choice stands.
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    if (!command.frames_given) command.launch.frame_limit = HEADLESS_FRAMES;
+    if (command.launch.screenshot_path == nullptr) command.launch.screenshot_path = HEADLESS_SCREENSHOT;
+  }
+  g_launch_options = command.launch;
+
+  const auto start = std::chrono::steady_clock::now();
+  const int result = WinMain(nullptr, nullptr, nullptr, 1);
+  const double elapsed_s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (headless) {
+    const double average = elapsed_s > 0.0 ? g_frames_rendered / elapsed_s : 0.0;
+    const double relight_ms =
+        g_animation_step_count != 0 ? g_animation_step_total_us / 1000.0 / g_animation_step_count : 0.0;
+    std::printf("kestrel: %u frames in %.2f s, %.1f frames per second on average, last \"FPS %u\", "
+                "%.3f ms per frame animating and relighting (%s)\n",
+                g_frames_rendered, elapsed_s, average, static_cast<unsigned>(g_last_fps), relight_ms, TexelRoutineName());
+  }
+  return result;
+}
+#else
+int RunViewer(CommandLine&) {
+  std::fprintf(stderr, "kestrel: this build has no viewer yet; only --help and --version work\n");
+  return 1;
+}
+#endif
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0) {
-      PrintUsage(stdout);
+  CommandLine command = ParseCommandLine(argc, argv);
+  switch (command.action) {
+    case CommandLineAction::SHOW_HELP:
+      std::fputs(UsageText(), stdout);
       return 0;
-    }
-    if (std::strcmp(argv[i], "--version") == 0) {
+    case CommandLineAction::SHOW_VERSION:
       std::printf("kestrel %s (texel routine: %s)\n", KESTREL_VERSION, TexelRoutineName());
       return 0;
-    }
-    std::fprintf(stderr, "kestrel: unknown option '%s' (try --help)\n", argv[i]);
-    return 2;
+    case CommandLineAction::USAGE_ERROR:
+      std::fprintf(stderr, "kestrel: %s\n", command.error.c_str());
+      return 2;
+    case CommandLineAction::RUN:
+      break;
   }
-  std::fprintf(stderr, "kestrel: the viewer is not complete yet; only --help and --version work\n");
-  return 1;
+  return RunViewer(command);
 }

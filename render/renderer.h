@@ -94,3 +94,7 @@ void GetChosenDevice(Renderer* renderer, GUID** device_guid, DDSURFACEDESC2** mo
 extern Renderer* g_renderer;
 // The one loaded scene, owned by the renderer: set by OpenScene, destroyed with the renderer.
 extern AseScene* g_scene;
+// Time spent in the animation steps of RenderFrame (posing and relighting) and their number; written
+// only by RenderFrame, read by the headless summary.
+extern uint64_t g_animation_step_total_us;
+extern uint32_t g_animation_step_count;

@@ -1,0 +1,73 @@
+#include "app/command_line.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Whole decimal numbers only: "12x", "-3" and values past the 32-bit range are refused, not cut.
+bool ParseCount(const char* text, long max, long* out) {
+  if (text == nullptr || *text < '0' || *text > '9') return false;
+  errno = 0;
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (errno != 0 || *end != '\0' || value > max) return false;
+  *out = value;
+  return true;
+}
+
+}  // namespace
+
+const char* UsageText() {
+  return "usage: kestrel [--scene PATH] [--frames N] [--screenshot FILE.png] [--headless]\n"
+         "               [--device N] [--mode N] [--help] [--version]\n";
+}
+
+CommandLine ParseCommandLine(int argc, char** argv) {
+  CommandLine result;
+  auto fail = [&result](const std::string& text) {
+    result.action = CommandLineAction::USAGE_ERROR;
+    result.error = text;
+    return result;
+  };
+  for (int i = 1; i < argc; ++i) {
+    const char* option = argv[i];
+    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+    if (std::strcmp(option, "--help") == 0) {
+      result.action = CommandLineAction::SHOW_HELP;
+      return result;
+    }
+    if (std::strcmp(option, "--version") == 0) {
+      result.action = CommandLineAction::SHOW_VERSION;
+      return result;
+    }
+    if (std::strcmp(option, "--headless") == 0) {
+      result.force_headless = true;
+      continue;
+    }
+    const bool takes_value = std::strcmp(option, "--scene") == 0 || std::strcmp(option, "--frames") == 0 ||
+                             std::strcmp(option, "--screenshot") == 0 || std::strcmp(option, "--device") == 0 ||
+                             std::strcmp(option, "--mode") == 0;
+    if (!takes_value) return fail(std::string("unknown option '") + option + "' (try --help)");
+    if (value == nullptr || value[0] == '\0') return fail(std::string(option) + " needs a value");
+    ++i;
+    long number = 0;
+    if (std::strcmp(option, "--scene") == 0) {
+      result.launch.scene_path = value;
+    } else if (std::strcmp(option, "--screenshot") == 0) {
+      result.launch.screenshot_path = value;
+    } else if (std::strcmp(option, "--frames") == 0) {
+      if (!ParseCount(value, 0x7FFFFFFFL, &number) || number == 0) return fail("--frames needs a number above 0");
+      result.launch.frame_limit = static_cast<uint32_t>(number);
+      result.frames_given = true;
+    } else if (!ParseCount(value, 0xFFFF, &number)) {
+      return fail(std::string(option) + " needs a number from 0 to 65535");
+    } else if (std::strcmp(option, "--device") == 0) {
+      result.launch.device_index = static_cast<int32_t>(number);
+    } else {
+      result.launch.mode_index = static_cast<int32_t>(number);
+    }
+  }
+  return result;
+}

@@ -1,0 +1,26 @@
+// The command line of both programs: which scene to start on, how many frames to render, where to
+// write the last frame, and whether to run without a display. Parsing never exits or prints; it says
+// what to do and, for a usage error, the one line to print.
+#pragma once
+
+#include <string>
+
+#include "app/win_main.h"
+
+enum class CommandLineAction { RUN, SHOW_HELP, SHOW_VERSION, USAGE_ERROR };
+
+struct CommandLine {
+  CommandLineAction action = CommandLineAction::RUN;
+  LaunchOptions launch;
+  bool force_headless = false;
+  bool frames_given = false;
+  std::string error;  // for USAGE_ERROR: one line, without the program name
+};
+
+CommandLine ParseCommandLine(int argc, char** argv);
+
+// The headless run's defaults: a fixed number of frames and a picture of the last one.
+constexpr unsigned HEADLESS_FRAMES = 300;
+constexpr const char* HEADLESS_SCREENSHOT = "kestrel.png";
+
+const char* UsageText();

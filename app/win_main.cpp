@@ -1,0 +1,235 @@
+#include "app/win_main.h"
+
+#include <cstring>
+
+#include "app/device_picker.h"
+#include "lightmap/lightmap.h"
+#include "platform/commdlg.h"
+#include "render/renderer.h"
+#include "scene/ase_scene.h"
+
+AnimationSet* LoadAnimation(AseScene* scene, const char* path);
+void KeepPresentedFrames(bool keep);
+bool SaveLastPresentedFrame(const char* png_path);
+
+HWND g_main_window = nullptr;
+uint16_t last_mouse_x = 0;
+uint16_t last_mouse_y = 0;
+LaunchOptions g_launch_options;
+uint32_t g_frames_rendered = 0;
+uint16_t g_last_fps = 0;
+
+namespace {
+
+void DestroyRenderer() {
+  delete g_renderer;  // destroys the scene, then releases the device and the texture cache
+  g_renderer = nullptr;
+}
+
+void SwitchToFullScreen() {
+  if (!g_renderer->CreateFullscreenDevice(g_main_window, 640, 480, 16, IID_IDirect3DTnLHalDevice)) {
+    g_renderer->ReleaseDevice();
+    if (!g_renderer->CreateFullscreenDevice(g_main_window, 1024, 768, 16, IID_IDirect3DHALDevice)) {
+      // The window and its loop stay; without a renderer they only wait to be closed.
+      DestroyRenderer();
+      return;
+    }
+  }
+  if (g_scene != nullptr) g_renderer->ApplyScene(g_scene);
+}
+
+void OpenFromMenu() {
+  char path[OPEN_PATH_SIZE];
+  std::memset(path, 0, sizeof path);
+  AskOpenFileName(path);
+  // A cancelled dialog leaves the path empty, and loading an empty path fails without a word.
+  if (g_renderer != nullptr) g_renderer->OpenScene(path);
+}
+
+void DragMouse(WPARAM buttons, LPARAM lparam) {
+  const uint16_t x = LOWORD(lparam);
+  const uint16_t y = HIWORD(lparam);
+  const int32_t dx = static_cast<int32_t>(x) - static_cast<int32_t>(last_mouse_x);
+  const int32_t dy = static_cast<int32_t>(y) - static_cast<int32_t>(last_mouse_y);
+  // Exact comparisons: a second button or a modifier key held turns the drag into a plain move.
+  if (buttons == MK_LBUTTON) {
+    g_renderer->OrbitCamera(static_cast<float>(dx / 100.0), static_cast<float>(dy * 2.0), 0.0f);
+  } else if (buttons == MK_RBUTTON) {
+    g_renderer->OrbitCamera(0.0f, 0.0f, static_cast<float>(dx));
+  }
+  last_mouse_x = x;
+  last_mouse_y = y;
+}
+
+bool IsLightKey(WPARAM key) {
+  return key == VK_RETURN || key == VK_SHIFT || key == VK_LEFT || key == VK_UP || key == VK_RIGHT || key == VK_DOWN;
+}
+
+void MoveFirstLight(WPARAM key) {
+  if (g_scene == nullptr || g_scene->lights == nullptr) return;
+  Vector3& pos = g_scene->lights->node_tms[0].pos;
+  switch (key) {
+    case VK_RETURN:
+    case VK_UP:
+      pos.y -= LIGHT_STEP;
+      break;
+    case VK_SHIFT:
+    case VK_DOWN:
+      pos.y += LIGHT_STEP;
+      break;
+    case VK_LEFT:
+      pos.x -= LIGHT_STEP;
+      break;
+    case VK_RIGHT:
+      pos.x += LIGHT_STEP;
+      break;
+    default:
+      return;
+  }
+  Vector4 light;
+  light.x = pos.x;
+  light.y = pos.z;
+  light.z = pos.y;
+  light.w = 0.0f;
+  RelightScene(g_scene, light);
+}
+
+bool CreateMainWindow(HINSTANCE instance) {
+  WNDCLASSA window_class;
+  std::memset(&window_class, 0, sizeof window_class);
+  window_class.style = CS_HREDRAW | CS_VREDRAW;
+  window_class.lpfnWndProc = MainWindowProc;
+  window_class.hInstance = instance;
+  window_class.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(32512));
+  window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  window_class.lpszClassName = "KESTREL";
+  RegisterClassA(&window_class);
+  g_main_window = CreateWindowExA(0, "KESTREL", "KESTREL", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640, 480,
+                                  nullptr, LoadMenuA(instance, MAKEINTRESOURCEA(MAIN_MENU_ID)), instance, nullptr);
+  if (g_main_window == nullptr) return false;
+  ShowWindow(g_main_window, SW_SHOWNORMAL);
+  UpdateWindow(g_main_window);
+  return true;
+}
+
+}  // namespace
+
+bool StartViewer(HINSTANCE instance) {
+  g_frames_rendered = 0;
+  g_last_fps = 0;
+  // Without a window there is nothing to pick a device for or to render into.
+  if (!CreateMainWindow(instance)) return false;
+  if (PickDevice(g_main_window) == -1) return false;
+  if (g_renderer == nullptr) {
+    g_renderer = new Renderer();
+    if (!g_renderer->CreateDeviceFromChoice(g_main_window)) {
+      DestroyRenderer();
+      return false;
+    }
+  }
+  g_renderer->ToggleLighting();
+  const char* scene_path = g_launch_options.scene_path;
+  if (AseScene* scene = g_renderer->OpenScene(scene_path)) {
+    LoadAnimation(scene, scene_path);
+    scene->StartAnimation();
+  }
+  return true;
+}
+
+int RunMessageLoop() {
+  if (g_launch_options.screenshot_path != nullptr) KeepPresentedFrames(true);
+  MSG msg;
+  for (;;) {
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) break;
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    } else if (g_renderer != nullptr) {
+      g_renderer->RenderFrame();
+      ++g_frames_rendered;
+      g_last_fps = g_renderer->fps;
+      if (g_launch_options.frame_limit != 0 && g_frames_rendered == g_launch_options.frame_limit) {
+        DestroyWindow(g_main_window);
+      }
+    }
+  }
+  if (g_launch_options.screenshot_path != nullptr) {
+    SaveLastPresentedFrame(g_launch_options.screenshot_path);
+    KeepPresentedFrames(false);
+  }
+  g_main_window = nullptr;
+  return 0;
+}
+
+int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  if (!StartViewer(instance)) return 0;
+  return RunMessageLoop();
+}
+
+LRESULT MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_SYSKEYDOWN:
+      // System keys get no default processing, so Alt+F4 does nothing.
+      if (wparam == VK_RETURN && g_renderer != nullptr) SwitchToFullScreen();
+      return 0;
+    case WM_COMMAND:
+      if (LOWORD(wparam) != FILE_OPEN_COMMAND) break;
+      OpenFromMenu();
+      return 0;
+    case WM_MOUSEMOVE:
+      if (g_renderer != nullptr) DragMouse(wparam, lparam);
+      return 0;
+    case WM_LBUTTONDOWN:
+      last_mouse_x = LOWORD(lparam);
+      last_mouse_y = HIWORD(lparam);
+      return 0;
+    case WM_KEYDOWN:
+      if (wparam == VK_SPACE && g_renderer != nullptr) {
+        g_renderer->ToggleLighting();
+        return 0;
+      }
+      if (wparam == VK_ESCAPE) {
+        DestroyWindow(window);
+      } else if (IsLightKey(wparam)) {
+        MoveFirstLight(wparam);
+      }
+      break;
+    case WM_DESTROY:
+      if (g_renderer != nullptr) DestroyRenderer();
+      PostQuitMessage(0);
+      return 0;
+    case WM_MOVE:
+      if (g_renderer != nullptr) g_renderer->OnMove();
+      return 0;
+    case WM_SIZE:
+      if (g_renderer != nullptr) g_renderer->OnResize();
+      return 0;
+    case WM_CLOSE:
+      DestroyWindow(window);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+bool AskOpenFileName(char* path_out) {
+  static const char FILTER[] = "3DS MAX ASE (*.ase)\0*.ASE\0ASE Files (*.*)\0*.*\0";
+  char chosen[OPEN_PATH_SIZE];
+  std::memset(chosen, 0, sizeof chosen);
+  OPENFILENAMEA dialog;
+  std::memset(&dialog, 0, sizeof dialog);
+  dialog.lStructSize = 76;
+  dialog.hwndOwner = GetActiveWindow();
+  dialog.lpstrFilter = FILTER;
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = chosen;
+  dialog.nMaxFile = 128;
+  dialog.Flags = OFN_READONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+  if (GetOpenFileNameA(&dialog) == 0) return false;
+  // The dialog writes at most nMaxFile - 1 characters, so the copy always fits the caller's buffer.
+  const int length = lstrlenA(chosen);
+  std::memcpy(path_out, chosen, static_cast<size_t>(length < OPEN_PATH_SIZE ? length : OPEN_PATH_SIZE - 1));
+  return true;
+}

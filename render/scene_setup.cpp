@@ -1,0 +1,146 @@
+// Turning a loaded scene into device state: lights, the orbit camera, textures, face-group materials
+// and lightmaps. Runs after every load and after every device re-creation.
+#include <cmath>
+#include <cstring>
+
+#include "lightmap/lightmap.h"
+#include "platform/report.h"
+#include "render/orbit_camera.h"
+#include "render/renderer.h"
+#include "scene/ase_scene.h"
+#include "texture/resolve_path.h"
+#include "texture/texture_cache.h"
+
+bool LoadScene(AseScene* scene, const char* path);
+
+namespace {
+
+// Scene positions are z-up; the device is y-up.
+Vector3 DeviceAxes(const Vector3& scene_position) {
+  return MakeVector(scene_position.x, scene_position.z, scene_position.y);
+}
+
+void LoadMaterialBitmaps(IDirect3DDevice7* device, const Material& material) {
+  if (material.bitmap_name[0] != '\0') LoadTexture(device, material.bitmap_name);
+  if (material.submaterials == nullptr) return;
+  for (int i = 0; i < material.submaterial_count; ++i) {
+    const Material& sub = material.submaterials[i];
+    if (sub.bitmap_name[0] != '\0') LoadTexture(device, sub.bitmap_name);
+  }
+}
+
+void AssignGroupMaterial(FaceGroup* group, const Material& material) {
+  group->group_material = MaterialColourBlock(material);
+  group->texture = material.bitmap_name[0] != '\0' ? FindTexture(material.bitmap_name) : nullptr;
+}
+
+void AssignFaceGroupMaterials(const AseScene* scene, GeomObject* object) {
+  if (object->face_groups == nullptr || scene->materials == nullptr) return;
+  // An index beyond the table is not expected from the exporter; its groups keep what they had.
+  if (object->material_index >= scene->material_count) return;
+  const Material& material = scene->materials[object->material_index];
+  if (object->face_group_count == 1) {
+    AssignGroupMaterial(object->face_groups, material);
+    return;
+  }
+  if (object->face_group_count > material.submaterial_count || material.submaterials == nullptr) return;
+  FaceGroup* group = object->face_groups;
+  for (int i = 0; i < object->face_group_count && group != nullptr; ++i, group = group->next) {
+    if (group->material_id < material.submaterial_count) {
+      AssignGroupMaterial(group, material.submaterials[group->material_id]);
+    }
+  }
+}
+
+}  // namespace
+
+AseScene* Renderer::OpenScene(const char* path) {
+  if (g_scene == nullptr) {
+    g_scene = new AseScene();
+    // Bitmaps are looked for beside the scene file; only one scene is ever loaded, so this stays
+    // right for every later re-application.
+    SetScenePath(path);
+    LoadScene(g_scene, path);
+    if (!g_scene->IsLoaded()) {
+      delete g_scene;  // the destructor runs DestroyScene
+      g_scene = nullptr;
+      return nullptr;
+    }
+  }
+  ApplyScene(g_scene);
+  return g_scene;
+}
+
+void Renderer::ApplyScene(AseScene* scene) {
+  // A renderer whose last re-creation failed has no device to give lights, textures or lightmaps to.
+  if (scene == nullptr || device == nullptr) return;
+
+  const LightObject* first_light = scene->lights;
+  if (first_light == nullptr) ShowReport("Light Nothing");
+  for (const LightObject* light = first_light; light != nullptr; light = NextNode(light)) {
+    const Vector3 position = DeviceAxes(light->node_tms[0].pos);
+    AddLight(position, position, D3DLIGHT_POINT);
+  }
+
+  if (scene->cameras == nullptr) {
+    ShowReport("Camera is Nothing");
+    return;
+  }
+  camera = scene->cameras;
+  SetupCamera(DeviceAxes(camera->node_tms[0].pos), DeviceAxes(camera->node_tms[1].pos), 1.0f, 2000.0f);
+
+  if (scene->materials != nullptr) {
+    for (int i = 0; i < scene->material_count; ++i) LoadMaterialBitmaps(device, scene->materials[i]);
+  }
+
+  // Without a light the tiles are lit from the camera's eye, so the scene still shows.
+  Vector4 light_position;
+  const Vector3 source = first_light != nullptr ? DeviceAxes(first_light->node_tms[0].pos) : camera->orbit_eye;
+  light_position.x = source.x;
+  light_position.y = source.y;
+  light_position.z = source.z;
+  light_position.w = 0.0f;
+  for (GeomObject* object = scene->geom_objects; object != nullptr; object = NextNode(object)) {
+    AssignFaceGroupMaterials(scene, object);
+    ReleaseObjectLightmaps(object);
+    BuildObjectLightmaps(object, device, light_position);
+  }
+}
+
+void Renderer::AddLight(const Vector3& direction, const Vector3& position, D3DLIGHTTYPE type) {
+  if (device == nullptr) return;
+  D3DLIGHT7 light;
+  std::memset(&light, 0, sizeof light);
+  light.dltType = type;
+  light.dcvDiffuse.r = 1.0f;
+  light.dcvDiffuse.g = 1.0f;
+  light.dcvDiffuse.b = 1.0f;
+  light.dvRange = D3DLIGHT_RANGE_MAX;
+  if (type == D3DLIGHT_POINT) {
+    light.dvPosition = {position.x, position.y, position.z};
+    light.dvAttenuation0 = 1.0f;
+  } else if (type == D3DLIGHT_DIRECTIONAL) {
+    light.dvDirection = {direction.x, direction.y, direction.z};
+  } else if (type == D3DLIGHT_SPOT) {
+    light.dvDirection = {direction.x, direction.y, direction.z};
+    light.dvFalloff = 100.0f;
+    light.dvTheta = 0.8f;
+    light.dvPhi = 1.0f;
+    light.dvAttenuation0 = 1.0f;
+  }
+  if (device->SetLight(next_light_index, &light) != S_OK) ShowReport("Fail to Set Light");
+  if (device->LightEnable(next_light_index, TRUE) != S_OK) ShowReport("Fail to Enable Light");
+  ++next_light_index;
+}
+
+void Renderer::SetupCamera(const Vector3& eye, const Vector3& target, float near_clip, float far_clip) {
+  if (camera == nullptr) return;
+  InitOrbit(camera, eye, target, near_clip, far_clip);
+  far_plane = far_clip;
+  near_plane = near_clip;
+  OrbitView(camera, view);
+  OrbitProjection(camera, projection);
+  if (device == nullptr) return;
+  device->SetTransform(D3DTRANSFORMSTATE_VIEW, reinterpret_cast<D3DMATRIX*>(&view));
+  device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, reinterpret_cast<D3DMATRIX*>(&projection));
+}

@@ -1,0 +1,62 @@
+// The programs' command line: options, their values, and the one-line usage errors.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+
+namespace {
+
+CommandLine Parse(std::vector<std::string> words) {
+  words.insert(words.begin(), "kestrel_sse");
+  // The parse keeps pointers into argv, as main's own argv lives for the whole run.
+  static std::vector<std::vector<std::string>> keep;
+  keep.push_back(words);
+  std::vector<char*> argv;
+  for (std::string& word : keep.back()) argv.push_back(&word[0]);
+  return ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+}
+
+TEST(CommandLine, DefaultsStartTheInteractiveViewerOnTheDefaultScene) {
+  const CommandLine command = Parse({});
+  EXPECT_EQ(command.action, CommandLineAction::RUN);
+  EXPECT_STREQ(command.launch.scene_path, "light.ase");
+  EXPECT_EQ(command.launch.frame_limit, 0u);
+  EXPECT_EQ(command.launch.screenshot_path, nullptr);
+  EXPECT_FALSE(command.force_headless);
+  EXPECT_FALSE(command.frames_given);
+}
+
+TEST(CommandLine, OptionsCarryTheirValues) {
+  const CommandLine command =
+      Parse({"--scene", "room.ase", "--frames", "12", "--screenshot", "out.png", "--headless", "--device", "1", "--mode", "0"});
+  ASSERT_EQ(command.action, CommandLineAction::RUN) << command.error;
+  EXPECT_STREQ(command.launch.scene_path, "room.ase");
+  EXPECT_EQ(command.launch.frame_limit, 12u);
+  EXPECT_TRUE(command.frames_given);
+  EXPECT_STREQ(command.launch.screenshot_path, "out.png");
+  EXPECT_TRUE(command.force_headless);
+  EXPECT_EQ(command.launch.device_index, 1);
+  EXPECT_EQ(command.launch.mode_index, 0);
+  EXPECT_EQ(Parse({"--frames", "3", "--help"}).action, CommandLineAction::SHOW_HELP);
+  EXPECT_EQ(Parse({"--version"}).action, CommandLineAction::SHOW_VERSION);
+}
+
+TEST(CommandLine, BadUsageIsOneLineAndNeverAPartialValue) {
+  const char* const bad[][2] = {
+      {"--frames", "0"}, {"--frames", "12x"}, {"--frames", "-3"}, {"--frames", "99999999999"},
+      {"--device", "70000"}, {"--mode", ""}, {"--scene", nullptr}, {"--bogus", nullptr},
+  };
+  for (const auto& words : bad) {
+    std::vector<std::string> args = {words[0]};
+    if (words[1] != nullptr) args.push_back(words[1]);
+    const CommandLine command = Parse(args);
+    SCOPED_TRACE(args.size() > 1 ? args[0] + " " + args[1] : args[0]);
+    EXPECT_EQ(command.action, CommandLineAction::USAGE_ERROR);
+    EXPECT_FALSE(command.error.empty());
+    EXPECT_EQ(command.error.find('\n'), std::string::npos);
+  }
+}
+
+}  // namespace
