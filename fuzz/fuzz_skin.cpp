@@ -9,7 +9,7 @@
 #include "scene/ase_scene.h"
 #include "scene/renderable_build.h"
 #include "skin/skin_reader.h"
-#include "tests/scene_fixture.h"
+#include "tests/scene_fixtures.h"
 
 namespace {
 

@@ -280,6 +280,14 @@ def scene_seeds():
     write("scene", "parent_listed_first.ase",
           scene(geom_object("Child", "Root", (5, 5, 5)) + geom_object("Root", "", (0, 0, 0))))
     write("scene", "header_only.ase", "*3DSMAX_ASCIIEXPORT\t200\n")
+    # The keywords the complete scene leaves out: the other two maps, emissive colour, scale rows.
+    write("scene", "maps_and_scale.ase", scene()
+          .replace("*MAP_DIFFUSE {", "*MAP_AMBIENT {", 1)
+          .replace("*MATERIAL_SPECULAR 0.9000\t0.9000\t0.9000\n",
+                   "*MATERIAL_SPECULAR 0.9000\t0.9000\t0.9000\n\t\t*MATERIAL_EMISSIVE 0.1000\t0.0000\t0.0000\n"
+                   "\t\t*MAP_SPECULAR {\n\t\t\t*BITMAP \"C:\\maps\\shine.tif\"\n\t\t}\n", 1)
+          .replace("*TM_ROTANGLE 0.0000\n", "*TM_ROTANGLE 0.5000\n\t\t*TM_SCALE 2.0000\t1.0000\t1.0000\n"
+                   "\t\t*TM_SCALEAXIS 0.0000\t0.0000\t1.0000\n\t\t*TM_SCALEAXISANG 0.0000\n", 1))
 
 
 def animation_seeds():
@@ -315,7 +323,7 @@ def malformed():
     base = scene()
     cut = base.index("*MESH_VERTEX 2")
     put("truncated.ase", base[:cut + 20])
-    put("wrong_header.ase", base.replace("*3DSMAX_ASCIIEXPORT", "*3DSMAX_ASCIIEXPORTER", 1))
+    put("wrong_header.ase", base.replace("*3DSMAX_ASCIIEXPORT", "*3DSMAX_BINARYEXPORT", 1))
     put("counts_beyond_data.ase",
         scene(geom_object("Body", "", (0, 0, 0), vertex_count=65535, face_count=65535) +
               geom_object("Huge", "", (0, 0, 0), vertex_count=2000000000, face_count=-5))
