@@ -29,7 +29,7 @@ class BoundedOutput {
   int length_ = 0;
 };
 
-struct Spec {
+struct FieldFormat {
   bool left = false;
   bool zero = false;
   bool alternate = false;
@@ -37,21 +37,21 @@ struct Spec {
   int precision = -1;
 };
 
-// Writes a converted field padded to the spec's width.
-void PutField(BoundedOutput* out, const Spec& spec, const char* prefix, const char* body, int body_length) {
+// Writes a converted field padded to the field width.
+void PutField(BoundedOutput* out, const FieldFormat& field, const char* prefix, const char* body, int body_length) {
   int prefix_length = static_cast<int>(std::strlen(prefix));
-  int zeros = spec.precision > body_length ? spec.precision - body_length : 0;
-  int padding = spec.width - prefix_length - zeros - body_length;
+  int zeros = field.precision > body_length ? field.precision - body_length : 0;
+  int padding = field.width - prefix_length - zeros - body_length;
   if (padding < 0) padding = 0;
-  if (!spec.left && !(spec.zero && spec.precision < 0)) out->Repeat(' ', padding);
+  if (!field.left && !(field.zero && field.precision < 0)) out->Repeat(' ', padding);
   for (const char* c = prefix; *c != '\0'; ++c) out->Put(*c);
-  if (!spec.left && spec.zero && spec.precision < 0) out->Repeat('0', padding);
+  if (!field.left && field.zero && field.precision < 0) out->Repeat('0', padding);
   out->Repeat('0', zeros);
   for (int i = 0; i < body_length; ++i) out->Put(body[i]);
-  if (spec.left) out->Repeat(' ', padding);
+  if (field.left) out->Repeat(' ', padding);
 }
 
-void PutUnsigned(BoundedOutput* out, const Spec& spec, const char* sign, uint32_t value, unsigned base, bool upper) {
+void PutUnsigned(BoundedOutput* out, const FieldFormat& field, const char* sign, uint32_t value, unsigned base, bool upper) {
   const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
   char reversed[16];
   int length = 0;
@@ -61,7 +61,7 @@ void PutUnsigned(BoundedOutput* out, const Spec& spec, const char* sign, uint32_
   } while (value != 0);
   char body[16];
   for (int i = 0; i < length; ++i) body[i] = reversed[length - 1 - i];
-  PutField(out, spec, sign, body, length);
+  PutField(out, field, sign, body, length);
 }
 
 int ReadNumber(const char** format) {
@@ -89,17 +89,17 @@ int wsprintfA(LPSTR buffer, LPCSTR format, ...) {
       continue;
     }
     ++f;
-    Spec spec;
+    FieldFormat field;
     for (;; ++f) {
-      if (*f == '-') spec.left = true;
-      else if (*f == '0') spec.zero = true;
-      else if (*f == '#') spec.alternate = true;
+      if (*f == '-') field.left = true;
+      else if (*f == '0') field.zero = true;
+      else if (*f == '#') field.alternate = true;
       else break;
     }
-    spec.width = ReadNumber(&f);
+    field.width = ReadNumber(&f);
     if (*f == '.') {
       ++f;
-      spec.precision = ReadNumber(&f);
+      field.precision = ReadNumber(&f);
     }
     bool is_short = false;
     if (*f == 'l') {
@@ -114,7 +114,7 @@ int wsprintfA(LPSTR buffer, LPCSTR format, ...) {
         int32_t value = va_arg(args, int32_t);
         if (is_short) value = static_cast<int16_t>(value);
         uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-        PutUnsigned(&out, spec, value < 0 ? "-" : "", magnitude, 10, false);
+        PutUnsigned(&out, field, value < 0 ? "-" : "", magnitude, 10, false);
         break;
       }
       case 'u':
@@ -123,21 +123,21 @@ int wsprintfA(LPSTR buffer, LPCSTR format, ...) {
         uint32_t value = va_arg(args, uint32_t);
         if (is_short) value = static_cast<uint16_t>(value);
         unsigned base = *f == 'u' ? 10 : 16;
-        const char* prefix = spec.alternate && base == 16 && value != 0 ? (*f == 'X' ? "0X" : "0x") : "";
-        PutUnsigned(&out, spec, prefix, value, base, *f == 'X');
+        const char* prefix = field.alternate && base == 16 && value != 0 ? (*f == 'X' ? "0X" : "0x") : "";
+        PutUnsigned(&out, field, prefix, value, base, *f == 'X');
         break;
       }
       case 'c': {
         char c = static_cast<char>(va_arg(args, int));
-        PutField(&out, spec, "", &c, 1);
+        PutField(&out, field, "", &c, 1);
         break;
       }
       case 's': {
         const char* text = va_arg(args, const char*);
         if (text == nullptr) text = "(null)";
         int length = 0;
-        while (text[length] != '\0' && (spec.precision < 0 || length < spec.precision)) ++length;
-        Spec no_zeros = spec;
+        while (text[length] != '\0' && (field.precision < 0 || length < field.precision)) ++length;
+        FieldFormat no_zeros = field;
         no_zeros.precision = -1;
         no_zeros.zero = false;
         PutField(&out, no_zeros, "", text, length);
