@@ -449,8 +449,10 @@ bool ApplyState(IDirect3DDevice7::State* s, const VertexLayout& layout) {
   int alpha_op[DRAWN_STAGES], alpha_arg1[DRAWN_STAGES], alpha_arg2[DRAWN_STAGES];
   for (DWORD stage = 0; stage < DRAWN_STAGES; ++stage) {
     const DWORD* ts = s->stage_states[stage];
-    GLuint texture = s->textures[stage] != nullptr ? PrepareTexture(s->textures[stage]->state, s->owner) : 0;
+    // The unit is chosen first: preparing a texture binds it, and on another stage's unit it would
+    // replace what that stage samples.
     glActiveTexture(GL_TEXTURE0 + stage);
+    GLuint texture = s->textures[stage] != nullptr ? PrepareTexture(s->textures[stage]->state, s->owner) : 0;
     glBindTexture(GL_TEXTURE_2D, texture);
     if (texture != 0) {
       const bool linear_mag = ts[D3DTSS_MAGFILTER] != D3DTFG_POINT;

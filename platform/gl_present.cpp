@@ -196,6 +196,8 @@ bool GetLastPresentedFrame(int* width, int* height, std::vector<uint8_t>* rgba) 
 
 bool SaveLastPresentedFrame(const char* png_path) {
   if (!g_presented.valid || png_path == nullptr || png_path[0] == '\0') return false;
-  return stbi_write_png(png_path, g_presented.width, g_presented.height, 4, g_presented.rgba.data(),
-                        g_presented.width * 4) != 0;
+  // The alpha a clear leaves in the target is not part of what the screen shows: the picture is opaque.
+  std::vector<uint8_t> rgb(g_presented.rgba.size() / 4 * 3);
+  for (size_t i = 0, o = 0; i + 3 < g_presented.rgba.size(); i += 4, o += 3) std::memcpy(&rgb[o], &g_presented.rgba[i], 3);
+  return stbi_write_png(png_path, g_presented.width, g_presented.height, 3, rgb.data(), g_presented.width * 3) != 0;
 }

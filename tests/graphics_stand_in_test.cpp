@@ -121,6 +121,48 @@ TEST_F(StandInTest, TexturesReadTheFirstLockedRowAtTheTopAndUploadAfterEachWrite
   texture->Release();
 }
 
+// The viewer's pairing: a material texture on stage 0 modulated by a lightmap on stage 1. Each stage
+// must sample its own texture, however the two were bound and uploaded.
+TEST_F(StandInTest, TwoStagesEachSampleTheirOwnTexture) {
+  HRESULT result;
+  IDirectDrawSurface7* material = NewTexture(Format565(), 2, 2, &result);
+  ASSERT_EQ(result, DD_OK);
+  IDirectDrawSurface7* lightmap = NewTexture(Format565(), 2, 2, &result);
+  ASSERT_EQ(result, DD_OK);
+  WriteRows565(material, {{0xF800, 0xF800}, {0xF800, 0xF800}});
+  WriteRows565(lightmap, {{0xFFFF, 0x0000}, {0xFFFF, 0x0000}});
+  for (DWORD stage = 0; stage < 2; ++stage) {
+    device_->SetTextureStageState(stage, D3DTSS_TEXCOORDINDEX, stage);
+    device_->SetTextureStageState(stage, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device_->SetTextureStageState(stage, D3DTSS_COLORARG2, stage == 0 ? D3DTA_DIFFUSE : D3DTA_CURRENT);
+    device_->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device_->SetTextureStageState(stage, D3DTSS_MAGFILTER, D3DTFG_POINT);
+    device_->SetTextureStageState(stage, D3DTSS_MINFILTER, D3DTFN_POINT);
+  }
+  device_->SetTexture(0, material);
+  device_->SetTexture(1, lightmap);
+  struct TwoTextureVertex {
+    float x, y, z, rhw;
+    D3DCOLOR diffuse;
+    float u0, v0, u1, v1;
+  };
+  // Stage 0 runs over its texture twice, stage 1 once: only the lightmap splits the picture.
+  const TwoTextureVertex quad[6] = {
+      {0, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0, 0, 0},       {640, 0, 0.5f, 1, 0xFFFFFFFF, 2, 0, 1, 0},
+      {0, 480, 0.5f, 1, 0xFFFFFFFF, 0, 2, 0, 1},     {640, 0, 0.5f, 1, 0xFFFFFFFF, 2, 0, 1, 0},
+      {640, 480, 0.5f, 1, 0xFFFFFFFF, 2, 2, 1, 1},   {0, 480, 0.5f, 1, 0xFFFFFFFF, 0, 2, 0, 1}};
+  for (int pass = 0; pass < 2; ++pass) {
+    SCOPED_TRACE(pass == 0 ? "first upload" : "after a lightmap rewrite");
+    Frame frame = DrawAndPresent(D3DPT_TRIANGLELIST, D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX2,
+                                 const_cast<TwoTextureVertex*>(quad), 6);
+    EXPECT_EQ(frame.At(100, 240), Rgb(255, 0, 0));
+    EXPECT_EQ(frame.At(540, 240), Rgb(0, 0, 0));
+    WriteRows565(lightmap, {{0xFFFF, 0x0000}, {0xFFFF, 0x0000}});
+  }
+  lightmap->Release();
+  material->Release();
+}
+
 TEST_F(StandInTest, PointLightsShadeByTheNormalWhileLightingIsOn) {
   // One triangle facing the viewer (-z), seen through identity transforms.
   auto triangle = [](float normal_z) {

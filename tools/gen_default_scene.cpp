@@ -46,7 +46,9 @@ struct Mesh {
 
   // A rectangle from origin along edge_u and edge_v (front side is edge_u x edge_v), cut into
   // cells_u x cells_v quads; the texture repeats `repeat` times across it.
-  void AddQuad(Vec3 origin, Vec3 edge_u, Vec3 edge_v, int cells_u, int cells_v, double repeat, int material_id) {
+  // The texture repeats repeat_u times along edge_u and repeat_v times along edge_v.
+  void AddQuad(Vec3 origin, Vec3 edge_u, Vec3 edge_v, int cells_u, int cells_v, double repeat_u, double repeat_v,
+               int material_id) {
     const Vec3 normal = Normalise(Cross(edge_u, edge_v));
     const int first = static_cast<int>(positions.size());
     for (int j = 0; j <= cells_v; ++j) {
@@ -55,8 +57,8 @@ struct Mesh {
         const double t = static_cast<double>(j) / cells_v;
         positions.push_back(Add(origin, Add(Scale(edge_u, s), Scale(edge_v, t))));
         normals.push_back(normal);
-        us.push_back(s * repeat);
-        vs.push_back(t * repeat);
+        us.push_back(s * repeat_u);
+        vs.push_back(t * repeat_v);
       }
     }
     const int row = cells_u + 1;
@@ -77,12 +79,12 @@ struct Mesh {
     const double x0 = base.x - width / 2, x1 = base.x + width / 2;
     const double y0 = base.y - depth / 2, y1 = base.y + depth / 2;
     const double z0 = base.z, z1 = base.z + height;
-    AddQuad({x0, y0, z1}, {width, 0, 0}, {0, depth, 0}, 1, 1, 1.0, material_id);    // top
-    AddQuad({x0, y1, z0}, {width, 0, 0}, {0, -depth, 0}, 1, 1, 1.0, material_id);   // bottom
-    AddQuad({x1, y0, z0}, {0, depth, 0}, {0, 0, height}, 1, 2, 1.0, material_id);   // +x
-    AddQuad({x0, y1, z0}, {0, -depth, 0}, {0, 0, height}, 1, 2, 1.0, material_id);  // -x
-    AddQuad({x0, y0, z0}, {width, 0, 0}, {0, 0, height}, 1, 2, 1.0, material_id);   // -y
-    AddQuad({x1, y1, z0}, {-width, 0, 0}, {0, 0, height}, 1, 2, 1.0, material_id);  // +y
+    AddQuad({x0, y0, z1}, {width, 0, 0}, {0, depth, 0}, 1, 1, 1.0, 1.0, material_id);    // top
+    AddQuad({x0, y1, z0}, {width, 0, 0}, {0, -depth, 0}, 1, 1, 1.0, 1.0, material_id);   // bottom
+    AddQuad({x1, y0, z0}, {0, depth, 0}, {0, 0, height}, 1, 2, 1.0, 1.0, material_id);   // +x
+    AddQuad({x0, y1, z0}, {0, -depth, 0}, {0, 0, height}, 1, 2, 1.0, 1.0, material_id);  // -x
+    AddQuad({x0, y0, z0}, {width, 0, 0}, {0, 0, height}, 1, 2, 1.0, 1.0, material_id);   // -y
+    AddQuad({x1, y1, z0}, {-width, 0, 0}, {0, 0, height}, 1, 2, 1.0, 1.0, material_id);  // +y
   }
 };
 
@@ -259,7 +261,7 @@ void WriteCamera(Writer& out, Vec3 eye, Vec3 target) {
 // the falloff on the floor and walls visibly travels. Exact at every key frame, closed at the end.
 Vec3 LightPosition(int frame) {
   const double turn = 2.0 * PI * frame / LAST_FRAME;
-  return {-4.0 + 11.0 * std::cos(turn), 12.0 * std::sin(turn), 7.0 + 4.0 * std::sin(2.0 * turn)};
+  return {-2.0 + 13.0 * std::cos(turn), 12.0 * std::sin(turn), 7.0 + 4.0 * std::sin(2.0 * turn)};
 }
 
 void WriteLight(Writer& out) {
@@ -325,11 +327,12 @@ std::string SceneText() {
 
   // The room: floor, back wall and two side walls, open towards +x where the camera stands. Large
   // faces on purpose: each triangle gets one 8 x 8 lightmap tile, so few big cells show the falloff.
+  // The floor runs on past the walls to under the camera, so that the bottom of the view is floor.
   Mesh room;
-  room.AddQuad({-20, -20, 0}, {40, 0, 0}, {0, 40, 0}, 4, 4, 4.0, 0);    // floor, up
-  room.AddQuad({-20, -20, 0}, {0, 40, 0}, {0, 0, 18}, 4, 2, 3.0, 1);   // back wall, facing +x
-  room.AddQuad({20, -20, 0}, {-40, 0, 0}, {0, 0, 18}, 4, 2, 2.0, 2);   // wall at -y, facing +y
-  room.AddQuad({-20, 20, 0}, {40, 0, 0}, {0, 0, 18}, 4, 2, 2.0, 2);    // wall at +y, facing -y
+  room.AddQuad({-20, -20, 0}, {50, 0, 0}, {0, 40, 0}, 5, 4, 5.0, 4.0, 0);  // floor, up
+  room.AddQuad({-20, -20, 0}, {0, 40, 0}, {0, 0, 18}, 4, 2, 3.0, 3.0, 1);  // back wall, facing +x
+  room.AddQuad({20, -20, 0}, {-40, 0, 0}, {0, 0, 18}, 4, 2, 2.0, 2.0, 2);  // wall at -y, facing +y
+  room.AddQuad({-20, 20, 0}, {40, 0, 0}, {0, 0, 18}, 4, 2, 2.0, 2.0, 2);   // wall at +y, facing -y
   WriteGeomObject(out, "Room", nullptr, {0, 0, 0}, room, 0);
 
   Mesh pedestal, column, cap, crate;
@@ -344,7 +347,7 @@ std::string SceneText() {
 
   // The banner hangs from the cap in front of the column, facing the camera: two columns of four vertices.
   Mesh banner;
-  banner.AddQuad({BANNER_X, -4.5, 10.5}, {0, -3, 0}, {0, 0, -6}, 1, 3, 1.0, 0);
+  banner.AddQuad({BANNER_X, -4.5, 10.5}, {0, -3, 0}, {0, 0, -6}, 1, 3, 1.0, 1.0, 0);
   WriteGeomObject(out, "Banner", "Cap", {BANNER_X, -6, 10.5}, banner, 2);
 
   WriteLight(out);
