@@ -3,6 +3,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
+
+#include "platform/test_hooks.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -70,4 +74,13 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     }
   }
   return result;
+}
+
+void QueuePickerPreselection(const LaunchOptions& launch, bool confirm) {
+  std::vector<DialogAnswerStep> steps;
+  if (launch.device_index >= 0) steps.push_back(DialogAnswerStep::Select(IDC_DEVICE_LIST, launch.device_index));
+  if (launch.mode_index >= 0) steps.push_back(DialogAnswerStep::Select(IDC_MODE_LIST, launch.mode_index));
+  if (steps.empty()) return;
+  if (confirm) steps.push_back(DialogAnswerStep::Ok());
+  QueueDialogAnswer(steps);
 }

@@ -24,3 +24,8 @@ constexpr unsigned HEADLESS_FRAMES = 300;
 constexpr const char* HEADLESS_SCREENSHOT = "kestrel.png";
 
 const char* UsageText();
+
+// Hands --device and --mode to the device picker as selections in its two lists. With confirm (a run
+// without a display, where nobody can press OK) the picker is also confirmed; otherwise the user sees
+// the dialog with the choice made and confirms it. An index past a list's end selects nothing there.
+void QueuePickerPreselection(const LaunchOptions& launch, bool confirm);

@@ -11,7 +11,6 @@
 
 namespace {
 
-#if KESTREL_VIEWER_LINKS
 bool HasDisplay() {
   const char* x11 = std::getenv("DISPLAY");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
@@ -27,6 +26,7 @@ int RunViewer(CommandLine& command) {
     if (command.launch.screenshot_path == nullptr) command.launch.screenshot_path = HEADLESS_SCREENSHOT;
   }
   g_launch_options = command.launch;
+  QueuePickerPreselection(command.launch, headless);
 
   const auto start = std::chrono::steady_clock::now();
   const int result = WinMain(nullptr, nullptr, nullptr, 1);
@@ -41,12 +41,6 @@ int RunViewer(CommandLine& command) {
   }
   return result;
 }
-#else
-int RunViewer(CommandLine&) {
-  std::fprintf(stderr, "kestrel: this build has no viewer yet; only --help and --version work\n");
-  return 1;
-}
-#endif
 
 }  // namespace
 

@@ -2,15 +2,13 @@
 
 #include <cstring>
 
+#include "animation/animation_set.h"
 #include "app/device_picker.h"
 #include "lightmap/lightmap.h"
 #include "platform/commdlg.h"
+#include "platform/test_hooks.h"
 #include "render/renderer.h"
 #include "scene/ase_scene.h"
-
-AnimationSet* LoadAnimation(AseScene* scene, const char* path);
-void KeepPresentedFrames(bool keep);
-bool SaveLastPresentedFrame(const char* png_path);
 
 HWND g_main_window = nullptr;
 uint16_t last_mouse_x = 0;

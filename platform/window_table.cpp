@@ -259,9 +259,23 @@ BOOL ShowWindow(HWND window, int show) {
   }
   SDL_ShowWindow(record->sdl_window);
   record->visible = true;
-  if (show == SW_MINIMIZE || show == SW_SHOWMINIMIZED) SDL_MinimizeWindow(record->sdl_window);
-  if (show == SW_MAXIMIZE) SDL_MaximizeWindow(record->sdl_window);
-  if (show == SW_RESTORE || show == SW_SHOWNORMAL) SDL_RestoreWindow(record->sdl_window);
+  // The state changes at once, as Win32's does, so the size message below and GetClientRect already
+  // tell it; the window system's own event for it later finds nothing new to report. Drivers without
+  // a desktop (offscreen) never send that event at all.
+  if (show == SW_MINIMIZE || show == SW_SHOWMINIMIZED) {
+    SDL_MinimizeWindow(record->sdl_window);
+    record->minimized = true;
+  }
+  if (show == SW_MAXIMIZE) {
+    SDL_MaximizeWindow(record->sdl_window);
+    record->minimized = false;
+    record->maximized = true;
+  }
+  if (show == SW_RESTORE || show == SW_SHOWNORMAL) {
+    SDL_RestoreWindow(record->sdl_window);
+    record->minimized = false;
+    record->maximized = false;
+  }
   ActivateWindow(window);
   if (FindTopLevelRecord(window) == nullptr) return was_visible;
   // The first showing tells the window procedure its size and place, as Win32 does.

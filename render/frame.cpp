@@ -4,12 +4,12 @@
 #include <chrono>
 #include <cstring>
 
+#include "animation/animation_eval.h"
 #include "lightmap/lightmap.h"
 #include "render/renderer.h"
 #include "scene/ase_scene.h"
 #include "texture/texture_cache.h"
 
-void AdvanceAnimation(AseScene* scene);
 
 // Frame counting over windows of 1000 ms of GetTickCount; written only by UpdateFps, for the life of
 // the process (a device re-creation does not restart it).

@@ -7,11 +7,11 @@
 #include "platform/report.h"
 #include "render/orbit_camera.h"
 #include "render/renderer.h"
+#include "scene/ase_reader.h"
 #include "scene/ase_scene.h"
 #include "texture/resolve_path.h"
 #include "texture/texture_cache.h"
 
-bool LoadScene(AseScene* scene, const char* path);
 
 namespace {
 

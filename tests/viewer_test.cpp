@@ -1,8 +1,5 @@
 // The real start-up, headless, on the default scene in a private working folder: what it writes, what
 // it draws, and what the window procedure does with drags, keys, the menu and window changes.
-// Built only where the whole start-up links (the same condition as the programs' viewer).
-#if KESTREL_VIEWER_LINKS
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
+#include "app/device_picker.h"
 #include "app/win_main.h"
 #include "lightmap/lightmap.h"
 #include "platform/test_hooks.h"
@@ -242,6 +241,43 @@ TEST_F(ViewerTest, AltEnterGoesFullScreenOrFallsBackWithoutARenderer) {
   }
 }
 
-}  // namespace
+// --device and --mode as the programs pass them: selections in the picker's lists, confirmed headless.
+TEST_F(ViewerTest, PreselectedDeviceIsTheOneStartedAndAnIndexPastTheListKeepsTheDefault) {
+  for (int32_t wanted : {1, 99}) {
+    SCOPED_TRACE(wanted);
+    LaunchOptions launch;
+    launch.device_index = wanted;
+    QueuePickerPreselection(launch, true);
+    Start();
+    ASSERT_GE(device_count, 2) << "the stand-in offers a software and a hardware device";
+    EXPECT_EQ(selected_device, wanted < device_count ? wanted : 0);
+    DestroyWindow(g_main_window);
+    RunMessageLoop();
+  }
+}
 
-#endif
+TEST_F(ViewerTest, AMinimisedWindowNeitherCrashesNorDrawsWithMissingInterfaces) {
+  Start();
+  ShowWindow(g_main_window, SW_MINIMIZE);
+  for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
+  RECT client;
+  ASSERT_TRUE(GetClientRect(g_main_window, &client));
+  ASSERT_EQ(client.right - client.left, 0) << "a minimised window has no client area";
+  Send(WM_SIZE, SIZE_MINIMIZED, At(0, 0));
+  ASSERT_NE(g_renderer, nullptr);
+  for (int i = 0; i < 3; ++i) g_renderer->RenderFrame();
+  Send(WM_KEYDOWN, VK_LEFT);
+  Send(WM_MOUSEMOVE, MK_LBUTTON, At(10, 10));
+
+  ShowWindow(g_main_window, SW_RESTORE);
+  for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
+  Send(WM_SIZE, SIZE_RESTORED, At(640, 480));
+  ASSERT_NE(g_renderer, nullptr);
+  EXPECT_NE(g_renderer->device, nullptr) << "the restored window gets a device again";
+  ASSERT_NE(g_scene, nullptr);
+  EXPECT_NE(g_scene->geom_objects->face_groups->face_frames, nullptr) << "and the scene on it";
+  const Frame frame = Render();
+  EXPECT_FALSE(frame.IsClearBlue(frame.width / 2, frame.height - 20));
+}
+
+}  // namespace
