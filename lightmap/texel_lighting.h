@@ -11,6 +11,7 @@
 #include "lightmap/lightmap.h"
 #include "lightmap/lightmap_texture.h"
 #include "math/math3d.h"
+#include "math/simd_lib/light_texel.h"
 #include "scene/ase_scene.h"
 
 // The colour the baker lights with: white, alpha left to the routine.
@@ -47,6 +48,9 @@ inline void LightTileWith(GroupLightmap* lightmap, const Vector4& light, uint32_
   const uint32_t tile_texels = uint32_t{lightmap->tile_width} * lightmap->tile_height;
   LightmapTexel* texel = lightmap->texels + size_t{tile} * tile_texels;
   LightmapTexel* const end = texel + tile_texels;
+  if constexpr (Routine == &LightTexelSimd) {
+    for (; end - texel >= 4; texel += 4) LightFourTexelsSimd(texel, light, LIGHTMAP_WHITE);
+  }
   for (; texel != end; ++texel) {
     texel->colour = Routine(&texel->position, &light, &texel->normal, LIGHTMAP_WHITE);
   }

@@ -91,6 +91,31 @@ TEST(TexelRoutines, AgreeOnRandomTexelsAtEveryFourByteAlignment) {
   EXPECT_LT(differences, TEXEL_COUNT / 10000);
 }
 
+// The tile loop of kestrel_sse lights four texels per step: each lane must give exactly what the
+// one-texel kernel gives that texel, for any colour, the light on a texel and NaN normals included.
+TEST(TexelRoutines, FourTexelKernelEqualsTheOneTexelKernelBitForBit) {
+  std::mt19937 random(20261207);
+  std::uniform_real_distribution<float> coordinate(-200.0f, 200.0f);
+  std::uniform_real_distribution<float> direction(-1.0f, 1.0f);
+  std::vector<LightmapTexel> texels(100000);
+  for (size_t i = 0; i < texels.size(); ++i) {
+    texels[i].position = Point(coordinate(random), coordinate(random), coordinate(random));
+    const Vector3 n = Normalize(MakeVector(direction(random), direction(random), direction(random)));
+    texels[i].normal = Point(n.x, n.y, n.z);
+  }
+  const Vector4 light = Point(3.5f, 40.0f, -7.25f);
+  texels[5].position = light;
+  texels[9].normal = Point(std::nanf(""), 0.0f, 1.0f);
+  for (uint32_t colour : {LIGHTMAP_WHITE, 0x00123456u, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(testing::Message() << std::hex << colour);
+    for (size_t i = 0; i + 4 <= texels.size(); i += 4) LightFourTexelsSimd(&texels[i], light, colour);
+    for (size_t i = 0; i < texels.size(); ++i) {
+      const uint32_t one = LightTexelSimd(&texels[i].position, &light, &texels[i].normal, colour);
+      ASSERT_EQ(texels[i].colour, one) << "texel " << i;
+    }
+  }
+}
+
 TEST(PackRgb565, TakesRedFromByteZeroAndDropsAlpha) {
   const struct {
     uint32_t colour;
