@@ -20,75 +20,7 @@ namespace {
 
 // A track before the header (read while ticks_per_frame is still 0), a mesh track with every key kind
 // and a light track of its own rotation block.
-const char* const SCENE_TEXT = R"(*3DSMAX_ASCIIEXPORT 200
-*TM_ANIMATION {
-	*NODE_NAME "Early"
-	*CONTROL_POS_TRACK {
-		*CONTROL_POS_SAMPLE 320 1.0 2.0 3.0
-	}
-}
-*SCENE {
-	*SCENE_FILENAME "anim.max"
-	*SCENE_FIRSTFRAME 2
-	*SCENE_LASTFRAME 100
-	*SCENE_FRAMESPEED 30
-	*SCENE_TICKSPERFRAME 160
-	*SCENE_BACKGROUND_STATIC 0.5 0.5 0.5
-}
-*GEOMOBJECT {
-	*NODE_NAME "Box01"
-	*TM_ANIMATION {
-		*NODE_NAME "Box01"
-		*CONTROL_POS_TRACK {
-			*CONTROL_POS_SAMPLE 0 0.0 0.0 0.0
-			*CONTROL_POS_SAMPLE 100 4.0 5.0 6.0
-			*CONTROL_TCB_POS_KEY 160 7.0 8.0 9.0 25.0 0.0 0.0 0.0 0.0
-			*CONTROL_POS_KEY 320 1.0 2.0 3.0
-		}
-		*CONTROL_ROT_TCB {
-			*CONTROL_TCB_ROT_KEY 0 0.6 0.8 0.0 0.5 25.0 0.0 0.0 0.0 0.0
-			*CONTROL_ROT_KEY 160 0.6 0.8 0.0 0.5
-			*CONTROL_ROT_SAMPLE 320 0.6 0.8 0.0 0.5
-		}
-		*CONTROL_SCALE_TRACK {
-			*CONTROL_SCALE_SAMPLE 0 2.0 2.0 2.0 0.0 0.0 0.0 0.0
-			*CONTROL_SCALE_SAMPLE 160 3.0 3.0 3.0 0.0 0.0 0.0 0.0
-			*CONTROL_SCALE_SAMPLE 320 4.0 4.0 4.0 0.0 0.0 0.0 0.0
-		}
-	}
-}
-*LIGHTOBJECT {
-	*NODE_NAME "Omni01"
-	*TM_ANIMATION {
-		*NODE_NAME "Omni01"
-		*CONTROL_ROT_TRACK {
-			*CONTROL_ROT_SAMPLE 480 0.6 0.8 0.0 0.5
-		}
-	}
-}
-)";
-
-const char* const SCENE_TRACE =
-    "Early *CONTROL_POS_TRACK\n"
-    "   *CONTROL_POS_SAMPLE\n"
-    "Box01 *CONTROL_POS_TRACK\n"
-    "   *CONTROL_POS_SAMPLE\n"
-    "   *CONTROL_POS_SAMPLE\n"
-    "   *CONTROL_TCB_POS_KEY\n"
-    "   *CONTROL_POS_KEY\n"
-    "Box01 *CONTROL_ROT_TCB\n"
-    "   *CONTROL_TCB_ROT_KEY\n"
-    "   *CONTROL_ROT_KEY\n"
-    "   *CONTROL_ROT_SAMPLE\n"
-    "Box01 *CONTROL_SCALE_TRACK\n"
-    "   *CONTROL_SCALE_SAMPLE\n"
-    "   *CONTROL_SCALE_SAMPLE\n"
-    "   *CONTROL_SCALE_SAMPLE\n"
-    "Omni01 *CONTROL_ROT_TRACK\n"
-    "   *CONTROL_ROT_SAMPLE\n"
-    "FirstFrame = 2\n"
-    "LastFrame = 100\n"
-    "TicksPerFrame = 160\n";
+std::string SceneText() { return ReadTestData("animation/tracks.ase"); }
 
 template <class Key>
 std::vector<const Key*> Keys(const Key* first) {
@@ -148,10 +80,10 @@ void ReadCheckAndPose(const std::string& text) {
 
 TEST(AnimationReader, ReadsEveryKeyKindAndWritesTheTrace) {
   ScopedTempDir dir;
-  WriteTextFile("scene.ase", SCENE_TEXT);
+  WriteTextFile("scene.ase", SceneText());
   AnimationSet set = {};
   ReadAnimationFile(&set, "scene.ase");
-  EXPECT_EQ(ReadTextFile("out.txt"), SCENE_TRACE);
+  EXPECT_EQ(ReadTextFile("out.txt"), ReadTestData("animation/tracks_out.txt"));
   EXPECT_EQ(set.report_file, nullptr);
   EXPECT_EQ(set.first_frame, 2);
   EXPECT_EQ(set.last_frame, 100u);
@@ -242,7 +174,7 @@ TEST(AnimationReader, FileThatCannotBeOpenedLeavesTheSetEmptyAndNoTrace) {
 TEST(AnimationReader, ReadsOnWhenTheTraceCannotBeCreated) {
   ScopedTempDir dir;
   ASSERT_EQ(mkdir("out.txt", 0700), 0);
-  WriteTextFile("scene.ase", SCENE_TEXT);
+  WriteTextFile("scene.ase", SceneText());
   AnimationSet set = {};
   ReadAnimationFile(&set, "scene.ase");
   EXPECT_EQ(set.track_count, 3);
@@ -289,7 +221,7 @@ TEST(AnimationReader, MalformedBlocksStayBounded) {
 }
 
 TEST(AnimationReader, TextCutAtEveryByteReadsAndPosesWithoutFault) {
-  const std::string text = SCENE_TEXT;
+  const std::string text = SceneText();
   for (size_t length = 0; length <= text.size(); ++length) {
     SCOPED_TRACE(length);
     ReadCheckAndPose(text.substr(0, length));
@@ -297,7 +229,7 @@ TEST(AnimationReader, TextCutAtEveryByteReadsAndPosesWithoutFault) {
 }
 
 TEST(AnimationReader, SpoiledBytesReadAndPoseWithoutFault) {
-  const std::string text = SCENE_TEXT;
+  const std::string text = SceneText();
   // Mostly the characters that steer the reader (braces, quotes, keyword starts, parts of numbers),
   // some arbitrary bytes, a zero among them.
   const char steering[] = "{}\"* \n\t-+.eE0123456789x";

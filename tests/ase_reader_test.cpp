@@ -469,7 +469,7 @@ TEST(SceneReader, LightsAndCameras) {
 // Every prefix of a rich scene is a file that ends somewhere inside a block, a name or a number.
 TEST(SceneReader, SceneCutAtEveryByteLoadsWhatWasRead) {
   ScopedTempDir dir;
-  const std::string whole = RICH_SCENE;
+  const std::string whole = RichScene();
   for (size_t length = 0; length <= whole.size(); ++length) {
     AseScene scene;
     const bool result = LoadSceneText(&scene, whole.substr(0, length));
@@ -517,7 +517,7 @@ TEST(SceneReader, IndicesPastTheirArraysReachNoMemory) {
 // numbers), written over a rich scene at many places: every such file loads and tears down cleanly.
 TEST(SceneReader, SpoiledScenesLoadWithoutFault) {
   ScopedTempDir dir;
-  const std::string whole = RICH_SCENE;
+  const std::string whole = RichScene();
   const char spoilers[] = {'"', '{', '}', '9', '-', ' '};
   for (size_t at = std::strlen("*3DSMAX_ASCIIEXPORT") + 1; at < whole.size(); at += 5) {
     for (char spoiler : spoilers) {

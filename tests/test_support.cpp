@@ -41,4 +41,11 @@ bool FileExists(const std::string& path) { return std::filesystem::exists(path);
 
 std::string TestDataPath(const std::string& name) { return std::string(KESTREL_TEST_DATA_DIR) + "/" + name; }
 
+std::string ReadTestData(const std::string& name) {
+  bool exists = false;
+  std::string contents = ReadTextFile(TestDataPath(name), &exists);
+  if (!exists) throw std::runtime_error("missing test data " + name);
+  return contents;
+}
+
 std::string BinaryDirPath(const std::string& name) { return std::string(KESTREL_BINARY_DIR) + "/" + name; }

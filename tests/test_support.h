@@ -25,4 +25,7 @@ std::string ReadTextFile(const std::string& path, bool* exists = nullptr);
 bool FileExists(const std::string& path);
 
 std::string TestDataPath(const std::string& name);
+// A fixture file under tests/data, whole; throws (failing the test) when it is missing, so that a lost
+// fixture never passes as an empty one.
+std::string ReadTestData(const std::string& name);
 std::string BinaryDirPath(const std::string& name);
