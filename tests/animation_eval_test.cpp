@@ -7,6 +7,7 @@
 #include "animation/animation_set.h"
 #include "math/zeroed_array.h"
 #include "scene/ase_scene.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -74,11 +75,6 @@ Vector3 Transformed(const Matrix4& m, Vector3 p) {
   return out;
 }
 
-void ExpectVectorNear(Vector3 got, Vector3 want) {
-  EXPECT_NEAR(got.x, want.x, 1e-5f);
-  EXPECT_NEAR(got.y, want.y, 1e-5f);
-  EXPECT_NEAR(got.z, want.z, 1e-5f);
-}
 
 }  // namespace
 

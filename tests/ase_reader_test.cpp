@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "scene/ase_reader.h"
 #include "scene/ase_scene.h"
@@ -14,6 +15,8 @@
 namespace {
 
 struct ReaderCase {
+  ReaderCase(const char* name, std::function<void(const AseScene&)> check, std::string body = std::string())
+      : name(name), check(std::move(check)), body(std::move(body)) {}
   const char* name;
   std::function<void(const AseScene&)> check;
   std::string body;  // after the header line; empty: the section of this name in the group's data file

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/test_hooks.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -32,11 +33,6 @@ std::vector<std::string> ReportTexts(const std::vector<CapturedMessageBox>& boxe
   return texts;
 }
 
-void ExpectVectorEq(const Vector3& actual, const Vector3& expected) {
-  EXPECT_FLOAT_EQ(actual.x, expected.x);
-  EXPECT_FLOAT_EQ(actual.y, expected.y);
-  EXPECT_FLOAT_EQ(actual.z, expected.z);
-}
 
 struct LayoutCase {
   const char* what;
@@ -68,7 +64,7 @@ TEST(BuildFaceFrame, SolvesTheRectangleFromEveryVertexLayout) {
     EXPECT_TRUE(EndCaptureMessageBoxes().empty());
     for (int k = 0; k < 4; ++k) {
       SCOPED_TRACE(k);
-      ExpectVectorEq(frame.corners[k], expected_corners[k]);
+      ExpectVectorNear(frame.corners[k], expected_corners[k], 0);
     }
     for (int i = 0; i < 3; ++i) {
       SCOPED_TRACE(i);
@@ -85,10 +81,10 @@ TEST(BuildFaceFrame, GivesTheUnitNormalInFaceOrder) {
   FaceFrame frame = {};
   BuildFaceFrame(frame, vertices);
   const Vector3 expected = Normalize(Cross(ALONG_S, ALONG_T));
-  ExpectVectorEq(frame.normal, expected);
+  ExpectVectorNear(frame.normal, expected, 0);
   const MeshVertex reversed[3] = {vertices[0], vertices[2], vertices[1]};
   BuildFaceFrame(frame, reversed);
-  ExpectVectorEq(frame.normal, ScaleVector(-1.0f, expected));
+  ExpectVectorNear(frame.normal, ScaleVector(-1.0f, expected), 0);
 }
 
 TEST(BuildFaceFrame, ClassifiesARectangleOfOneRow) {
@@ -105,11 +101,11 @@ TEST(BuildFaceFrame, ClassifiesARectangleOfOneRow) {
     EXPECT_EQ(frame.vertices[i].u, expected_st[i][0]);
     EXPECT_EQ(frame.vertices[i].v, expected_st[i][1]);
   }
-  ExpectVectorEq(frame.corners[0], vertices[0].position);
-  ExpectVectorEq(frame.corners[2], vertices[2].position);
+  ExpectVectorNear(frame.corners[0], vertices[0].position, 0);
+  ExpectVectorNear(frame.corners[2], vertices[2].position, 0);
   // Corner (0, 1) from the diagonal pair with s = 0.5, t = 1: (P - 0.5 * corner2) / 0.5.
-  ExpectVectorEq(frame.corners[1], MakeVector(0, 0, 2));
-  ExpectVectorEq(Add(frame.corners[1], frame.corners[3]), Add(frame.corners[0], frame.corners[2]));
+  ExpectVectorNear(frame.corners[1], MakeVector(0, 0, 2), 0);
+  ExpectVectorNear(Add(frame.corners[1], frame.corners[3]), Add(frame.corners[0], frame.corners[2]), 0);
 }
 
 TEST(BuildFaceFrame, LetsTheLaterOfTwoEqualCornersWin) {
@@ -117,11 +113,11 @@ TEST(BuildFaceFrame, LetsTheLaterOfTwoEqualCornersWin) {
                                   MeshVertex{{2, 4, 0}, {}, 1, 1}};
   FaceFrame frame = {};
   BuildFaceFrame(frame, vertices);
-  ExpectVectorEq(frame.corners[0], MakeVector(0, 0, 0));
-  ExpectVectorEq(frame.corners[2], MakeVector(2, 4, 0));
+  ExpectVectorNear(frame.corners[0], MakeVector(0, 0, 0), 0);
+  ExpectVectorNear(frame.corners[2], MakeVector(2, 4, 0), 0);
   // Counted as three corners, completed from the two that are there and the empty slot (1, 0).
-  ExpectVectorEq(frame.corners[1], MakeVector(2, 4, 0));
-  ExpectVectorEq(frame.corners[3], MakeVector(0, 0, 0));
+  ExpectVectorNear(frame.corners[1], MakeVector(2, 4, 0), 0);
+  ExpectVectorNear(frame.corners[3], MakeVector(0, 0, 0), 0);
 }
 
 TEST(BuildFaceFrame, ReportsCoordinatesThatFitNoCase) {
@@ -134,7 +130,7 @@ TEST(BuildFaceFrame, ReportsCoordinatesThatFitNoCase) {
     BeginCaptureMessageBoxes();
     BuildFaceFrame(frame, vertices);
     EXPECT_EQ(ReportTexts(EndCaptureMessageBoxes()), (std::vector<std::string>{"hohoho", "cannot Calc"}));
-    for (const Vector3& corner : frame.corners) ExpectVectorEq(corner, MakeVector(filler, filler, filler));
+    for (const Vector3& corner : frame.corners) ExpectVectorNear(corner, MakeVector(filler, filler, filler), 0);
     EXPECT_EQ(frame.vertices[2].u, 0.5f);
     EXPECT_TRUE(std::isnan(frame.vertices[2].v));
   }
@@ -146,7 +142,7 @@ TEST(BuildFaceFrame, ReportsCoordinatesThatFitNoCase) {
     BeginCaptureMessageBoxes();
     BuildFaceFrame(frame, lost);
     EXPECT_EQ(ReportTexts(EndCaptureMessageBoxes()), (std::vector<std::string>{"hohoho", "hohoho", "hohoho", "0"}));
-    for (const Vector3& corner : frame.corners) ExpectVectorEq(corner, MakeVector(0, 0, 0));
+    for (const Vector3& corner : frame.corners) ExpectVectorNear(corner, MakeVector(0, 0, 0), 0);
   }
   {
     SCOPED_TRACE("no corner at all, through a gate over two triangles");
@@ -167,7 +163,7 @@ TEST(SolveCorners, FailWithTheirOwnMessageWhenNoCornerFits) {
   EXPECT_EQ(ReportTexts(EndCaptureMessageBoxes()), std::vector<std::string>{"Cannot Calc"});
   for (const CornerSlot& slot : corners) {
     EXPECT_NE(slot.present, 0u);
-    ExpectVectorEq(slot.position, MakeVector(1.6852366e22f, 1.6852366e22f, 1.6852366e22f));
+    ExpectVectorNear(slot.position, MakeVector(1.6852366e22f, 1.6852366e22f, 1.6852366e22f), 0);
   }
 
   const PointSlot u_edge = {{1, 0, 0}, 1, 0.5f};
@@ -179,7 +175,7 @@ TEST(SolveCorners, FailWithTheirOwnMessageWhenNoCornerFits) {
   EXPECT_EQ(ReportTexts(EndCaptureMessageBoxes()), std::vector<std::string>{"Cannot Calc 1V"});
   for (const CornerSlot& slot : corners) {
     EXPECT_EQ(slot.present, 0u);
-    ExpectVectorEq(slot.position, MakeVector(0, 0, 0));
+    ExpectVectorNear(slot.position, MakeVector(0, 0, 0), 0);
   }
 }
 
@@ -190,10 +186,10 @@ TEST(CompleteParallelogram, LeavesPresentCornersAlone) {
   corners[3] = {{3, 0, 0}, 1};
   corners[2] = {{9, 9, 9}, 1};
   CompleteParallelogram(corners);
-  ExpectVectorEq(corners[2].position, MakeVector(9, 9, 9));
+  ExpectVectorNear(corners[2].position, MakeVector(9, 9, 9), 0);
   corners[2].present = 0;
   CompleteParallelogram(corners);
-  ExpectVectorEq(corners[2].position, MakeVector(3, 2, 0));
+  ExpectVectorNear(corners[2].position, MakeVector(3, 2, 0), 0);
 }
 
 }  // namespace

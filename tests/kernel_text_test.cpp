@@ -1,11 +1,8 @@
-// The kernel's text calls and the headless message box, as the picker's lists and the reports use them.
+// The kernel's text calls, as the picker's lists and the reports use them.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "platform/platform.h"
-#include "platform/report.h"
-#include "platform/test_hooks.h"
 #include "platform/win32.h"
 
 TEST(KernelText, WsprintfFormatsAsWin32Does) {
@@ -30,22 +27,4 @@ TEST(KernelText, WsprintfFormatsAsWin32Does) {
   EXPECT_EQ(std::string(out), long_text.substr(0, 1023));
   EXPECT_EQ(lstrlenA("light.ase"), 9);
   EXPECT_EQ(lstrlenA(nullptr), 0);
-}
-
-TEST(HeadlessMessageBox, PrintsCaptionAndTextAndAnswersOk) {
-  ASSERT_TRUE(StartPlatform(true));
-  testing::internal::CaptureStderr();
-  ShowReport("Could not create the Direct3D device");
-  int answer = MessageBoxA(nullptr, "Cannot open the file", "TIF Error", MB_OKCANCEL | MB_ICONERROR);
-  std::string printed = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(printed, "Report: Could not create the Direct3D device\nTIF Error: Cannot open the file\n");
-  EXPECT_EQ(answer, IDOK);
-
-  BeginCaptureMessageBoxes();
-  ShowReport("Light failed");
-  std::vector<CapturedMessageBox> boxes = EndCaptureMessageBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].caption, "Report");
-  EXPECT_EQ(boxes[0].text, "Light failed");
-  EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_OK));
 }

@@ -5,6 +5,7 @@
 
 #include "render/orbit_camera.h"
 #include "scene/ase_scene.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -33,9 +34,7 @@ TEST(OrbitCamera, SetupPlacesTheEyeOnTheCircleAtTheTargetsHeight) {
     InitOrbit(&camera, c.eye, c.target, 1.0f, 2000.0f);
     EXPECT_FLOAT_EQ(camera.orbit_angle, c.angle_rad);
     EXPECT_FLOAT_EQ(camera.orbit_distance, c.distance);
-    EXPECT_NEAR(camera.orbit_eye.x, c.orbit_eye.x, 1e-5f);
-    EXPECT_NEAR(camera.orbit_eye.y, c.orbit_eye.y, 1e-5f);
-    EXPECT_NEAR(camera.orbit_eye.z, c.orbit_eye.z, 1e-5f);
+    ExpectVectorNear(camera.orbit_eye, c.orbit_eye);
     EXPECT_FLOAT_EQ(camera.aspect, 0.75f);
     EXPECT_FLOAT_EQ(camera.up.y, 1.0f);
     EXPECT_FLOAT_EQ(camera.near_clip, 1.0f);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/platform.h"
 #include "platform/test_hooks.h"
 #include "platform/win32.h"
 
@@ -23,10 +24,10 @@ TEST(Report, IsAnOkBoxCaptionedReport) {
 }
 
 TEST(Report, HeadlessBoxesGoToStandardErrorAndAnswerOk) {
-  SetMessageBoxesWindowed(false);
+  ASSERT_TRUE(StartPlatform(true));
   testing::internal::CaptureStderr();
   ShowReport("Light Nothing");
-  const int answer = MessageBoxA(nullptr, "bad strip", "TIF Error", MB_OK);
+  const int answer = MessageBoxA(nullptr, "bad strip", "TIF Error", MB_OKCANCEL | MB_ICONERROR);
   const int unnamed = MessageBoxA(nullptr, nullptr, nullptr, MB_OK);
   const std::string printed = testing::internal::GetCapturedStderr();
   EXPECT_EQ(printed, "Report: Light Nothing\nTIF Error: bad strip\nError: \n");

@@ -6,6 +6,7 @@
 #include "platform/test_hooks.h"
 #include "skin/skin_weights.h"
 #include "tests/scene_fixtures.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -20,11 +21,6 @@ void ExpectFace(const GeomObject* object, uint32_t face, uint16_t a, uint16_t b,
   EXPECT_EQ(object->faces[3 * face + 2], c);
 }
 
-void ExpectNear(const Vector3& got, const Vector3& want) {
-  EXPECT_NEAR(got.x, want.x, 1e-5f);
-  EXPECT_NEAR(got.y, want.y, 1e-5f);
-  EXPECT_NEAR(got.z, want.z, 1e-5f);
-}
 
 }  // namespace
 
@@ -149,30 +145,30 @@ TEST(SkinBinding, BindExpressesInfluencesInBoneSpaceInObjectOrder) {
   for (int i = 0; i < 16; ++i) EXPECT_EQ(mesh->world_matrix.m[i], expected_matrix[i]) << i;
 
   const BoneInfluence* first = mesh->vertex_weights[0].influences;
-  ExpectNear(MakeVector(first[0].bone_space_position.x, first[0].bone_space_position.y,
+  ExpectVectorNear(MakeVector(first[0].bone_space_position.x, first[0].bone_space_position.y,
                         first[0].bone_space_position.z),
              MakeVector(0, 0, 0));
   EXPECT_EQ(first[0].bone_space_position.w, 1.0f);
   const BoneInfluence* second = mesh->vertex_weights[1].influences;
-  ExpectNear(MakeVector(second[0].bone_space_position.x, second[0].bone_space_position.y,
+  ExpectVectorNear(MakeVector(second[0].bone_space_position.x, second[0].bone_space_position.y,
                         second[0].bone_space_position.z),
              MakeVector(1, 0, 0));
   // A bone later in the list is still at its identity inverse when the mesh is bound.
-  ExpectNear(MakeVector(second[1].bone_space_position.x, second[1].bone_space_position.y,
+  ExpectVectorNear(MakeVector(second[1].bone_space_position.x, second[1].bone_space_position.y,
                         second[1].bone_space_position.z),
              MakeVector(2, 3, 2));
 
   for (uint32_t j = 0; j < 2; ++j) {
     Vector3 back;
     TransformPoint(mesh->render_vertices[j].position, back, mesh->node_tm_matrix);
-    ExpectNear(back, mesh->vertices[j].position);
+    ExpectVectorNear(back, mesh->vertices[j].position);
     EXPECT_EQ(mesh->lit_vertices[j].x, mesh->render_vertices[j].position.x);
     EXPECT_EQ(mesh->lit_vertices[j].z, mesh->render_vertices[j].position.z);
     EXPECT_EQ(mesh->lit_vertices[j].color, 0u);
   }
-  ExpectNear(mesh->render_vertices[0].normal, MakeVector(0, 1, 0));
+  ExpectVectorNear(mesh->render_vertices[0].normal, MakeVector(0, 1, 0));
   EXPECT_EQ(mesh->lit_vertices[1].tu, 0.75f);
-  ExpectNear(late->render_vertices[0].position, MakeVector(1, 0, 0));
+  ExpectVectorNear(late->render_vertices[0].position, MakeVector(1, 0, 0));
 
   EXPECT_EQ(early->node_type, NODE_TYPE_BONE);
   EXPECT_EQ(mesh->node_type, NODE_TYPE_MESH);
@@ -196,8 +192,8 @@ TEST(SkinBinding, InfluenceWithoutBoneStopsTheBindingOnce) {
   EXPECT_EQ(boxes[0].caption, "Report");
   EXPECT_EQ(boxes[0].text, "Not Bouned Vertx");
 
-  ExpectNear(mesh->render_vertices[0].position, MakeVector(0, 0, 0));
-  ExpectNear(mesh->render_vertices[2].position, MakeVector(3, 0, 0));  // still the world copy
+  ExpectVectorNear(mesh->render_vertices[0].position, MakeVector(0, 0, 0));
+  ExpectVectorNear(mesh->render_vertices[2].position, MakeVector(3, 0, 0));  // still the world copy
   EXPECT_EQ(mesh->vertex_weights[2].influences[0].bone_space_position.w, 0.0f);
   EXPECT_EQ(mesh->node_type, NODE_TYPE_MESH);
 }

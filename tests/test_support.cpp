@@ -1,5 +1,7 @@
 #include "tests/test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -49,3 +51,9 @@ std::string ReadTestData(const std::string& name) {
 }
 
 std::string BinaryDirPath(const std::string& name) { return std::string(KESTREL_BINARY_DIR) + "/" + name; }
+
+void ExpectVectorNear(const Vector3& got, const Vector3& want, float tolerance) {
+  EXPECT_NEAR(got.x, want.x, tolerance);
+  EXPECT_NEAR(got.y, want.y, tolerance);
+  EXPECT_NEAR(got.z, want.z, tolerance);
+}

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "math/math3d.h"
+
 // Creates a fresh folder under the system's temporary folder and changes into it; changes back and
 // removes it (with everything in it) when destroyed.
 class ScopedTempDir {
@@ -29,3 +31,6 @@ std::string TestDataPath(const std::string& name);
 // fixture never passes as an empty one.
 std::string ReadTestData(const std::string& name);
 std::string BinaryDirPath(const std::string& name);
+
+// Each component within tolerance (0: exactly equal), reported per component.
+void ExpectVectorNear(const Vector3& got, const Vector3& want, float tolerance = 1e-5f);
