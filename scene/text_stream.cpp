@@ -17,6 +17,16 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
+// Past the white space and the one optional sign that formatted input allows before a number.
+size_t SkipToNumber(const char* data, size_t size, size_t p, bool* negative) {
+  while (p < size && IsSpace(data[p])) ++p;
+  if (p < size && (data[p] == '+' || data[p] == '-')) {
+    *negative = data[p] == '-';
+    ++p;
+  }
+  return p;
+}
+
 bool StartsWithNoCase(const char* text, size_t available, const char* word) {
   const size_t length = std::strlen(word);
   if (available < length) return false;
@@ -118,13 +128,8 @@ bool TextStream::ReadToken(char* buffer) {
 }
 
 bool TextStream::ConvertInt(int32_t* out) {
-  size_t p = position_;
-  while (p < size_ && IsSpace(data_[p])) ++p;
   bool negative = false;
-  if (p < size_ && (data_[p] == '+' || data_[p] == '-')) {
-    negative = data_[p] == '-';
-    ++p;
-  }
+  size_t p = SkipToNumber(data_, size_, position_, &negative);
   if (p >= size_ || !IsDigit(data_[p])) return false;
   // Accumulate with saturation; the result keeps the low 32 bits as a two's-complement conversion would.
   uint64_t magnitude = 0;
@@ -139,13 +144,8 @@ bool TextStream::ConvertInt(int32_t* out) {
 }
 
 bool TextStream::ConvertFloat(float* out) {
-  size_t p = position_;
-  while (p < size_ && IsSpace(data_[p])) ++p;
   bool negative = false;
-  if (p < size_ && (data_[p] == '+' || data_[p] == '-')) {
-    negative = data_[p] == '-';
-    ++p;
-  }
+  size_t p = SkipToNumber(data_, size_, position_, &negative);
   const char* text = data_ + p;
   const size_t available = size_ - p;
   float value = 0.0f;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <initializer_list>
 
 namespace {
 
@@ -60,6 +61,13 @@ SceneGeneratorOptions Clamped(SceneGeneratorOptions options) {
 
 bool IsMultiMaterial(const SceneGeneratorOptions& options, uint32_t index) {
   return options.submaterial_count != 0 && index % 2 == 1;
+}
+
+// A block whose lines never vary, one per entry.
+void WriteFixedBlock(SceneText& text, int depth, const char* head, std::initializer_list<const char*> lines) {
+  text.Line(depth, "%s {", head);
+  for (const char* line : lines) text.Line(depth + 1, "%s", line);
+  text.Line(depth, "}");
 }
 
 void WriteNodeTm(SceneText& text, int depth, const char* name, float x, float y, float z) {
@@ -257,12 +265,8 @@ void WriteLight(SceneText& text, const SceneGeneratorOptions& options, uint32_t 
   }
   text.Line(1, "*LIGHT_SHADOWS Off");
   text.Line(1, "*LIGHT_USELIGHT 1");
-  text.Line(1, "*LIGHT_SETTINGS {");
-  text.Line(2, "*TIMEVALUE 0");
-  text.Line(2, "*LIGHT_COLOR 1.0000\t1.0000\t1.0000");
-  text.Line(2, "*LIGHT_INTENS 1.0000");
-  text.Line(2, "*LIGHT_ASPECT -1.0000");
-  text.Line(1, "}");
+  WriteFixedBlock(text, 1, "*LIGHT_SETTINGS",
+                  {"*TIMEVALUE 0", "*LIGHT_COLOR 1.0000\t1.0000\t1.0000", "*LIGHT_INTENS 1.0000", "*LIGHT_ASPECT -1.0000"});
   WriteAnimation(text, options, name, x, extent * 0.5f, 150.0f);
   text.Line(0, "}");
 }
@@ -277,13 +281,9 @@ void WriteCamera(SceneText& text, uint32_t camera, float extent) {
   text.Line(1, "*CAMERA_TYPE Target");
   WriteNodeTm(text, 1, name, extent * 0.5f, -extent - 50.0f * static_cast<float>(camera), 100.0f);
   WriteNodeTm(text, 1, target_name, extent * 0.5f, extent * 0.5f, 0.0f);
-  text.Line(1, "*CAMERA_SETTINGS {");
-  text.Line(2, "*TIMEVALUE 0");
-  text.Line(2, "*CAMERA_NEAR 1.0000");
-  text.Line(2, "*CAMERA_FAR 10000.0000");
-  text.Line(2, "*CAMERA_FOV 0.7854");
-  text.Line(2, "*CAMERA_TDIST 200.0000");
-  text.Line(1, "}");
+  WriteFixedBlock(text, 1, "*CAMERA_SETTINGS",
+                  {"*TIMEVALUE 0", "*CAMERA_NEAR 1.0000", "*CAMERA_FAR 10000.0000", "*CAMERA_FOV 0.7854",
+                   "*CAMERA_TDIST 200.0000"});
   text.Line(0, "}");
 }
 
