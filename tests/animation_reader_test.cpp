@@ -57,9 +57,7 @@ void ReadCheckAndPose(const std::string& text) {
   AnimationSet set = {};
   set.report_file = std::tmpfile();
   ASSERT_NE(set.report_file, nullptr);
-  TextStream stream;
-  ASSERT_TRUE(stream.OpenMemory(text.data(), text.size()));
-  ReadAnimationStream(&set, stream);
+  ReadText(set, text);
   std::fclose(set.report_file);
   set.report_file = nullptr;
 
@@ -264,9 +262,7 @@ TEST(AnimationReader, TracksStopAtWhatTheCountCanTell) {
   std::string text;
   for (int i = 0; i < UINT16_MAX + 2; ++i) text += "*TM_ANIMATION { * \"n" + std::to_string(i) + "\" }\n";
   AnimationSet set = {};
-  TextStream stream;
-  ASSERT_TRUE(stream.OpenMemory(text.data(), text.size()));
-  ReadAnimationStream(&set, stream);
+  ReadText(set, text);
   EXPECT_EQ(set.track_count, UINT16_MAX);
   const auto tracks = Tracks(set);
   ASSERT_EQ(tracks.size(), UINT16_MAX);
@@ -280,9 +276,7 @@ TEST(AnimationReader, KeysOfRepeatedControllerBlocksAllLandInOrder) {
   for (int i = 0; i < 1000; ++i) text += "*CONTROL_POS_TRACK { *CONTROL_POS_KEY " + std::to_string(i) + " 0 0 0 }\n";
   text += "}\n";
   AnimationSet set = {};
-  TextStream stream;
-  ASSERT_TRUE(stream.OpenMemory(text.data(), text.size()));
-  ReadAnimationStream(&set, stream);
+  ReadText(set, text);
   ASSERT_NE(set.tracks, nullptr);
   ASSERT_EQ(Keys(set.tracks->position_keys).size(), 1000u);
   uint32_t tick = 0;

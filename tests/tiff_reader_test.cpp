@@ -242,9 +242,9 @@ TEST(TiffReader, StripsJoinInTableOrderAndMissingBytesStayZero) {
   EXPECT_EQ(loaded.bytes, PictureFromStripData(take({{0, 6}, {1, 6}, {2, 3}}), 2, 4, 3));
 }
 
-// Every prefix of the file and every single byte spoiled: no crash and no sanitizer finding, and a cut
-// file that still loads gives the full picture with some bytes zero, never bytes from elsewhere.
-TEST(TiffReader, SurvivesEveryCutAndEverySpoiledByte) {
+// Every prefix of the file: a cut file that still loads gives the full picture with some bytes zero,
+// never bytes from elsewhere. (Spoiled bytes are the fuzz target's.)
+TEST(TiffReader, CutFilesGiveZerosNeverOtherBytes) {
   ScopedTempDir dir;
   std::vector<std::string> files = {BuildTiff(SmallDataBytes(), SmallTags())};
   WriteNetpbm("in.pam", MakeSourceImage(3, 4, 4));
@@ -257,17 +257,13 @@ TEST(TiffReader, SurvivesEveryCutAndEverySpoiledByte) {
     const LoadedPicture full = LoadTiff("full.tif");
     ASSERT_TRUE(full.ok);
     for (size_t i = 0; i < file.size(); ++i) {
-      std::string spoiled = file;
-      spoiled[i] = static_cast<char>(~spoiled[i]);
-      for (const std::string& variant : {file.substr(0, i), spoiled}) {
-        WriteTextFile("t.tif", variant);
-        const LoadedPicture loaded = LoadTiff("t.tif");
-        if (!loaded.ok || variant == spoiled) continue;
-        ASSERT_EQ(loaded.bytes.size(), full.bytes.size()) << "cut at " << i;
-        for (size_t b = 0; b < loaded.bytes.size(); ++b) {
-          if (loaded.bytes[b] != 0) {
-            ASSERT_EQ(loaded.bytes[b], full.bytes[b]) << "cut at " << i;
-          }
+      WriteTextFile("t.tif", file.substr(0, i));
+      const LoadedPicture loaded = LoadTiff("t.tif");
+      if (!loaded.ok) continue;
+      ASSERT_EQ(loaded.bytes.size(), full.bytes.size()) << "cut at " << i;
+      for (size_t b = 0; b < loaded.bytes.size(); ++b) {
+        if (loaded.bytes[b] != 0) {
+          ASSERT_EQ(loaded.bytes[b], full.bytes[b]) << "cut at " << i;
         }
       }
     }
