@@ -42,3 +42,12 @@ bool FileExists(const std::string& path) { return std::filesystem::exists(path);
 std::string TestDataPath(const std::string& name) { return std::string(KESTREL_TEST_DATA_DIR) + "/" + name; }
 
 std::string BinaryDirPath(const std::string& name) { return std::string(KESTREL_BINARY_DIR) + "/" + name; }
+
+const char* const DEFAULT_SCENE_FILES[DEFAULT_SCENE_FILE_COUNT] = {"light.ase", "light.txt", "floor.tif",
+                                                                  "panel.tif", "wall.tga",  "stone.tga"};
+
+void CopyDefaultScene(const std::string& folder) {
+  for (const char* name : DEFAULT_SCENE_FILES) {
+    WriteTextFile(folder + "/" + name, ReadTextFile(std::string(KESTREL_SOURCE_DIR) + "/assets/" + name));
+  }
+}

@@ -25,4 +25,9 @@ std::string ReadTextFile(const std::string& path, bool* exists = nullptr);
 bool FileExists(const std::string& path);
 
 std::string TestDataPath(const std::string& name);
+// The default scene, its side file and its bitmaps, by the names under assets/.
+constexpr int DEFAULT_SCENE_FILE_COUNT = 6;
+extern const char* const DEFAULT_SCENE_FILES[DEFAULT_SCENE_FILE_COUNT];
+// Copies every one of them from assets/ into folder.
+void CopyDefaultScene(const std::string& folder);
 std::string BinaryDirPath(const std::string& name);
