@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/scene_fixtures.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -100,6 +101,18 @@ TEST(ProgramRun, DamagedScenesRunCleanlyWithTheirMessages) {
   bool exists = false;
   EXPECT_EQ(ReadTextFile("test.txt", &exists), "");
   EXPECT_TRUE(exists);
+}
+
+TEST(ProgramRun, AParentLoopThousandsOfLinksLongIsPosedEveryFrame) {
+  ScopedTempDir dir;
+  // With a light and a camera the whole scene setup runs too.
+  WriteTextFile("chain.ase", ParentChainScene(5000, true) +
+                                 "*LIGHTOBJECT {\n*NODE_NAME \"Lamp\"\n*NODE_TM {\n*TM_POS 0 0 50\n}\n}\n"
+                                 "*CAMERAOBJECT {\n*NODE_NAME \"Eye\"\n*NODE_TM {\n*TM_POS 0 -100 0\n}\n"
+                                 "*NODE_TM {\n*TM_POS 0 0 0\n}\n}\n");
+  const ProgramRun run = RunProgram("chain.ase");
+  ExpectCleanRun(run);
+  EXPECT_TRUE(run.boxes.empty()) << run.err;
 }
 
 }  // namespace

@@ -160,19 +160,6 @@ TEST(RenderableBuild, ParentCyclesAreOpenedSoTheWalksEnd) {
   EXPECT_EQ(scene.top_objects[1], self);
 }
 
-// One object per link, "N0" the root and each next one the child of the one before; closed makes N0
-// the child of the last, so the chain is one long loop.
-std::string ChainScene(int links, bool closed) {
-  std::string body;
-  for (int i = 0; i < links; ++i) {
-    const int parent = i > 0 ? i - 1 : closed ? links - 1 : -1;
-    body += "*GEOMOBJECT {\n*NODE_NAME \"N" + std::to_string(i) + "\"\n";
-    if (parent >= 0) body += "*NODE_PARENT \"N" + std::to_string(parent) + "\"\n";
-    body += "}\n";
-  }
-  return WithHeader(body);
-}
-
 TEST(RenderableBuild, HostileParentChainsAreCutToBoundedAncestorLists) {
   ScopedTempDir dir;
   // Uncut, this chain's ancestor lists alone would take 3.6 GB.
@@ -180,7 +167,7 @@ TEST(RenderableBuild, HostileParentChainsAreCutToBoundedAncestorLists) {
   for (bool closed : {false, true}) {
     SCOPED_TRACE(closed ? "closed into a loop" : "open chain");
     AseScene scene;
-    ASSERT_TRUE(LoadSceneText(&scene, ChainScene(LINKS, closed)));
+    ASSERT_TRUE(LoadSceneText(&scene, ParentChainScene(LINKS, closed)));
     ASSERT_EQ(scene.geom_object_count, LINKS);
     size_t pointers = 0;
     for (const GeomObject* o = scene.geom_objects; o != nullptr; o = NextNode(o)) {
