@@ -82,6 +82,30 @@ void BreakParentCycles(AseScene* scene) {
   }
 }
 
+// A cut object stands at its own rest pose, which is where its chain would have put it unanimated.
+// Runs after the cycles are broken, so every upward walk ends. Each object's depth is settled once,
+// from the nearest ancestor already settled, which keeps the whole pass linear in the object count.
+void CutDeepParentLinks(AseScene* scene) {
+  std::unordered_map<const SceneNode*, uint32_t> depth;
+  std::vector<SceneNode*> path;
+  for (GeomObject* object = scene->geom_objects; object != nullptr; object = NextNode(object)) {
+    path.clear();
+    SceneNode* node = object;
+    while (node != nullptr && depth.find(node) == depth.end()) {
+      path.push_back(node);
+      node = node->parent;
+    }
+    uint32_t next_depth = node != nullptr ? depth[node] + 1 : 0;
+    for (auto it = path.rbegin(); it != path.rend(); ++it) {
+      if (next_depth > MAX_ANCESTOR_DEPTH) {
+        SetParent(*it, nullptr);
+        next_depth = 0;
+      }
+      depth[*it] = next_depth++;
+    }
+  }
+}
+
 void CreateVertexBuffers(AseScene* scene) {
   // Without a device there is nothing to upload to; the vertex arrays stay for a later setup.
   if (g_renderer == nullptr) return;
@@ -102,9 +126,8 @@ void BuildAncestorLists(AseScene* scene) {
   for (GeomObject* object = scene->geom_objects; object != nullptr; object = NextNode(object)) {
     DeleteArray(object->ancestor_matrices);
     object->ancestor_count = 0;
-    // The count is 16-bit; a deeper chain keeps its nearest ancestors.
     uint16_t count = 0;
-    for (SceneNode* p = object->parent; p != nullptr && count < UINT16_MAX; p = p->parent) ++count;
+    for (SceneNode* p = object->parent; p != nullptr && count < MAX_ANCESTOR_DEPTH; p = p->parent) ++count;
     if (count == 0) continue;
     object->ancestor_matrices = NewZeroedArray<Matrix4*>(count);
     if (object->ancestor_matrices == nullptr) continue;
@@ -216,6 +239,7 @@ void BuildRenderables(AseScene* scene) {
     BuildFaceGroups(scene, object);
   }
   BreakParentCycles(scene);
+  CutDeepParentLinks(scene);
   ComputeVertexColours(scene);
   CreateVertexBuffers(scene);
   BuildAncestorLists(scene);

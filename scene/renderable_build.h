@@ -1,8 +1,9 @@
 // The renderable build that LoadScene runs after the file and the skin weights were read: parent links,
 // the skin binding's vertex preparation, face groups by sub-material, vertex colours from the first
 // light, two vertex buffers per object (through g_renderer; none without a device), the ancestor lists
-// and the top objects. Parent cycles are broken; material indices and ids outside the table form no
-// group and get a fixed colour; faces naming vertices that do not exist are in no group.
+// and the top objects. Parent cycles are broken and a link deeper than 64 ancestors is cut; material
+// indices and ids outside the table form no group and get a fixed colour; faces naming vertices that do
+// not exist are in no group.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,9 @@ struct D3DCOLORVALUE;
 
 // Colour of the vertices of an object whose material index is outside the table: opaque white.
 constexpr uint32_t UNDEFINED_MATERIAL_COLOUR = 0xFFFFFFFFu;
+// Each object keeps a pointer per ancestor and each frame multiplies through them all, so a hostile
+// chain of 60,000 links would cost gigabytes; rigs and assemblies stay far shallower than this.
+constexpr uint32_t MAX_ANCESTOR_DEPTH = 64;
 
 void BuildRenderables(AseScene* scene);
 // Face groups of one object by the sub-material of each face; faces stay in file order.

@@ -12,7 +12,7 @@ root=$(pwd)
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(tiff tga skin scene)
+[ ${#targets[@]} -gt 0 ] || targets=(tiff tga skin scene animation)
 
 cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
   -DKESTREL_SANITIZE=ON -DKESTREL_FUZZ=ON -DKESTREL_TESTS=OFF -DKESTREL_BENCH=OFF >/dev/null

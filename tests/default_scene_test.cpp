@@ -18,7 +18,7 @@ TEST(DefaultScene, CommittedFilesMatchTheGenerator) {
   ScopedTempDir dir;
   const std::string command = BinaryDirPath("tools/gen_default_scene") + " " + dir.path();
   ASSERT_EQ(std::system(command.c_str()), 0);
-  for (const char* name : {"light.ase", "light.txt", "floor.tif", "panel.tif", "wall.tga", "stone.tga"}) {
+  for (const char* name : DEFAULT_SCENE_FILES) {
     bool exists = false;
     const std::string committed = ReadTextFile(ASSETS + name, &exists);
     ASSERT_TRUE(exists) << name;

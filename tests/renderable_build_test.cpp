@@ -4,9 +4,11 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "tests/scene_fixtures.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -156,4 +158,44 @@ TEST(RenderableBuild, ParentCyclesAreOpenedSoTheWalksEnd) {
   ASSERT_EQ(scene.top_object_count, 2);
   EXPECT_EQ(scene.top_objects[0], y);
   EXPECT_EQ(scene.top_objects[1], self);
+}
+
+TEST(RenderableBuild, HostileParentChainsAreCutToBoundedAncestorLists) {
+  ScopedTempDir dir;
+  // Uncut, this chain's ancestor lists alone would take 3.6 GB.
+  constexpr int LINKS = 30000;
+  for (bool closed : {false, true}) {
+    SCOPED_TRACE(closed ? "closed into a loop" : "open chain");
+    AseScene scene;
+    ASSERT_TRUE(LoadSceneText(&scene, ParentChainScene(LINKS, closed)));
+    ASSERT_EQ(scene.geom_object_count, LINKS);
+    size_t pointers = 0;
+    for (const GeomObject* o = scene.geom_objects; o != nullptr; o = NextNode(o)) {
+      ASSERT_LE(o->ancestor_count, MAX_ANCESTOR_DEPTH) << o->name;
+      pointers += o->ancestor_count;
+      // Nothing between the cuts is dropped: each list is its parent's with the parent in front.
+      if (o->parent == nullptr) {
+        EXPECT_EQ(o->ancestor_count, 0) << o->name;
+        continue;
+      }
+      const SceneNode* parent = o->parent;
+      ASSERT_EQ(o->ancestor_count, parent->ancestor_count + 1) << o->name;
+      EXPECT_EQ(o->ancestor_matrices[0], &o->parent->local_matrix);
+      for (uint16_t j = 0; j < parent->ancestor_count; ++j) {
+        ASSERT_EQ(o->ancestor_matrices[j + 1], parent->ancestor_matrices[j]) << o->name;
+      }
+    }
+    EXPECT_LE(pointers, size_t{LINKS} * MAX_ANCESTOR_DEPTH);
+    EXPECT_EQ(scene.top_object_count, (LINKS + MAX_ANCESTOR_DEPTH) / (MAX_ANCESTOR_DEPTH + 1));
+    if (!closed) {
+      // The deepest link kept is the one at the cap; the next starts a chain of its own.
+      const GeomObject* deepest = scene.FindGeomObject(("N" + std::to_string(MAX_ANCESTOR_DEPTH)).c_str());
+      const GeomObject* cut = scene.FindGeomObject(("N" + std::to_string(MAX_ANCESTOR_DEPTH + 1)).c_str());
+      ASSERT_NE(deepest, nullptr);
+      ASSERT_NE(cut, nullptr);
+      EXPECT_EQ(deepest->ancestor_count, MAX_ANCESTOR_DEPTH);
+      EXPECT_EQ(cut->parent, nullptr);
+      EXPECT_EQ(NextNode(cut)->parent, cut);
+    }
+  }
 }

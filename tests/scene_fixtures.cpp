@@ -12,6 +12,17 @@ std::string RichScene() { return ReadTestData("scenes/rich.ase"); }
 
 std::string WithHeader(const std::string& body) { return "*3DSMAX_ASCIIEXPORT\t200\n" + body; }
 
+std::string ParentChainScene(int links, bool closed) {
+  std::string body;
+  for (int i = 0; i < links; ++i) {
+    const int parent = i > 0 ? i - 1 : closed ? links - 1 : -1;
+    body += "*GEOMOBJECT {\n*NODE_NAME \"N" + std::to_string(i) + "\"\n";
+    if (parent >= 0) body += "*NODE_PARENT \"N" + std::to_string(parent) + "\"\n";
+    body += "}\n";
+  }
+  return WithHeader(body);
+}
+
 bool LoadSceneText(AseScene* scene, const std::string& text, const std::string& file_name) {
   WriteTextFile(file_name, text);
   return LoadScene(scene, file_name.c_str());

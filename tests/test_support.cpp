@@ -57,3 +57,12 @@ void ExpectVectorNear(const Vector3& got, const Vector3& want, float tolerance) 
   EXPECT_NEAR(got.y, want.y, tolerance);
   EXPECT_NEAR(got.z, want.z, tolerance);
 }
+
+const char* const DEFAULT_SCENE_FILES[DEFAULT_SCENE_FILE_COUNT] = {"light.ase", "light.txt", "floor.tif",
+                                                                  "panel.tif", "wall.tga",  "stone.tga"};
+
+void CopyDefaultScene(const std::string& folder) {
+  for (const char* name : DEFAULT_SCENE_FILES) {
+    WriteTextFile(folder + "/" + name, ReadTextFile(std::string(KESTREL_SOURCE_DIR) + "/assets/" + name));
+  }
+}

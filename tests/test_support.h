@@ -30,6 +30,11 @@ std::string TestDataPath(const std::string& name);
 // A fixture file under tests/data, whole; throws (failing the test) when it is missing, so that a lost
 // fixture never passes as an empty one.
 std::string ReadTestData(const std::string& name);
+// The default scene, its side file and its bitmaps, by the names under assets/.
+constexpr int DEFAULT_SCENE_FILE_COUNT = 6;
+extern const char* const DEFAULT_SCENE_FILES[DEFAULT_SCENE_FILE_COUNT];
+// Copies every one of them from assets/ into folder.
+void CopyDefaultScene(const std::string& folder);
 std::string BinaryDirPath(const std::string& name);
 
 // Each component within tolerance (0: exactly equal), reported per component.

@@ -19,8 +19,6 @@
 
 namespace {
 
-const char* const DEFAULT_SCENE_FILES[] = {"light.ase", "light.txt", "floor.tif", "panel.tif", "wall.tga", "stone.tga"};
-
 struct Frame {
   int width = 0;
   int height = 0;
@@ -37,9 +35,7 @@ struct Frame {
 class ViewerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* name : DEFAULT_SCENE_FILES) {
-      WriteTextFile(dir_.path() + "/" + name, ReadTextFile(std::string(KESTREL_SOURCE_DIR) + "/assets/" + name));
-    }
+    CopyDefaultScene(dir_.path());
     g_launch_options = LaunchOptions();
     BeginCaptureMessageBoxes();
     KeepPresentedFrames(true);

@@ -1,0 +1,118 @@
+// The program itself, started as its own process on the default scene and on each damaged scene of
+// tests/data/malformed/: it must render every frame asked for, end with status 0 and show exactly the
+// message boxes its load and scene setup define (headless, a box is a "Caption: text" line on standard
+// error). In the sanitizer build the program carries ASan and UBSan too, so any finding fails here.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/scene_fixtures.h"
+#include "tests/test_support.h"
+
+namespace {
+
+constexpr int FRAMES = 3;
+
+struct ProgramRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+  std::vector<std::string> boxes;  // the lines of err that are message boxes, in order
+};
+
+bool IsBoxLine(const std::string& line) {
+  for (const char* caption : {"Report: ", "TIF Error: ", "ERROR: "}) {
+    if (line.rfind(caption, 0) == 0) return true;
+  }
+  return false;
+}
+
+// Runs the program headless in the working directory (a ScopedTempDir) on scene_path.
+ProgramRun RunProgram(const std::string& scene_path) {
+  const std::string command = "'" + BinaryDirPath("kestrel_sse") + "' --headless --frames " + std::to_string(FRAMES) +
+                              " --scene '" + scene_path + "' >stdout.txt 2>stderr.txt";
+  ProgramRun run;
+  const int raw = std::system(command.c_str());
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  run.out = ReadTextFile("stdout.txt");
+  run.err = ReadTextFile("stderr.txt");
+  std::istringstream lines(run.err);
+  for (std::string line; std::getline(lines, line);) {
+    if (IsBoxLine(line)) run.boxes.push_back(line);
+  }
+  return run;
+}
+
+// A clean run: status 0, all frames drawn, and nothing from the sanitizers or the C++ runtime.
+void ExpectCleanRun(const ProgramRun& run) {
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.rfind("kestrel: " + std::to_string(FRAMES) + " frames in ", 0), 0u) << run.out;
+  for (const char* finding : {"Sanitizer", "runtime error", "terminate called"}) {
+    EXPECT_EQ(run.err.find(finding), std::string::npos) << run.err;
+  }
+}
+
+TEST(ProgramRun, DefaultSceneRunsCleanlyWithoutAMessage) {
+  ScopedTempDir dir;
+  CopyDefaultScene(dir.path());
+  const ProgramRun run = RunProgram("light.ase");
+  ExpectCleanRun(run);
+  EXPECT_TRUE(run.boxes.empty()) << run.err;
+  EXPECT_NE(ReadTextFile("test.txt").find("Camera Num = 1"), std::string::npos);
+  EXPECT_TRUE(FileExists("kestrel.png"));
+}
+
+struct DamagedScene {
+  const char* file;
+  std::vector<std::string> boxes;
+};
+
+TEST(ProgramRun, DamagedScenesRunCleanlyWithTheirMessages) {
+  const std::vector<std::string> no_light_no_camera = {"Report: Light Nothing", "Report: Camera is Nothing"};
+  const DamagedScene scenes[] = {
+      // The cut falls before the light and the camera.
+      {"truncated.ase", no_light_no_camera},
+      // Refused at the header, the empty scene is still set up.
+      {"wrong_header.ase", no_light_no_camera},
+      {"counts_beyond_data.ase", {}},
+      // The stray braces swallow the light and the camera into the first object.
+      {"unbalanced_braces.ase", no_light_no_camera},
+      {"unclosed_quote.ase", {}},
+      {"parent_cycle.ase", {}},
+      {"missing_bones.ase",
+       {"Report: Fail To Search Bone : NoSuchBone", "Report: Fail To Search Bone : Ghost", "Report: Not Bouned Vertx"}},
+      // Both bitmaps are refused silently and their faces drawn untextured.
+      {"lying_images.ase", {}},
+  };
+  for (const DamagedScene& scene : scenes) {
+    SCOPED_TRACE(scene.file);
+    ScopedTempDir dir;
+    const ProgramRun run = RunProgram(TestDataPath(std::string("malformed/") + scene.file));
+    ExpectCleanRun(run);
+    EXPECT_EQ(run.boxes, scene.boxes) << run.err;
+  }
+  // The header check stops the load before any report line is written.
+  ScopedTempDir dir;
+  RunProgram(TestDataPath("malformed/wrong_header.ase"));
+  bool exists = false;
+  EXPECT_EQ(ReadTextFile("test.txt", &exists), "");
+  EXPECT_TRUE(exists);
+}
+
+TEST(ProgramRun, AParentLoopThousandsOfLinksLongIsPosedEveryFrame) {
+  ScopedTempDir dir;
+  // With a light and a camera the whole scene setup runs too.
+  WriteTextFile("chain.ase", ParentChainScene(5000, true) +
+                                 "*LIGHTOBJECT {\n*NODE_NAME \"Lamp\"\n*NODE_TM {\n*TM_POS 0 0 50\n}\n}\n"
+                                 "*CAMERAOBJECT {\n*NODE_NAME \"Eye\"\n*NODE_TM {\n*TM_POS 0 -100 0\n}\n"
+                                 "*NODE_TM {\n*TM_POS 0 0 0\n}\n}\n");
+  const ProgramRun run = RunProgram("chain.ase");
+  ExpectCleanRun(run);
+  EXPECT_TRUE(run.boxes.empty()) << run.err;
+}
+
+}  // namespace
