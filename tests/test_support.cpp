@@ -52,12 +52,6 @@ std::string ReadTestData(const std::string& name) {
 
 std::string BinaryDirPath(const std::string& name) { return std::string(KESTREL_BINARY_DIR) + "/" + name; }
 
-void ExpectVectorNear(const Vector3& got, const Vector3& want, float tolerance) {
-  EXPECT_NEAR(got.x, want.x, tolerance);
-  EXPECT_NEAR(got.y, want.y, tolerance);
-  EXPECT_NEAR(got.z, want.z, tolerance);
-}
-
 const char* const DEFAULT_SCENE_FILES[DEFAULT_SCENE_FILE_COUNT] = {"light.ase", "light.txt", "floor.tif",
                                                                   "panel.tif", "wall.tga",  "stone.tga"};
 
