@@ -1,7 +1,5 @@
 #include "tests/test_support.h"
 
-#include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
