@@ -38,6 +38,60 @@ bool StartsWithNoCase(const char* text, size_t available, const char* word) {
   return true;
 }
 
+// Appends one code point as UTF-8; out has room for four bytes.
+size_t PutUtf8(uint32_t code, char* out) {
+  auto byte = [](uint32_t value) { return static_cast<char>(static_cast<uint8_t>(value)); };
+  if (code < 0x80) {
+    out[0] = byte(code);
+    return 1;
+  }
+  if (code < 0x800) {
+    out[0] = byte(0xC0 | code >> 6);
+    out[1] = byte(0x80 | (code & 0x3F));
+    return 2;
+  }
+  if (code < 0x10000) {
+    out[0] = byte(0xE0 | code >> 12);
+    out[1] = byte(0x80 | (code >> 6 & 0x3F));
+    out[2] = byte(0x80 | (code & 0x3F));
+    return 3;
+  }
+  out[0] = byte(0xF0 | code >> 18);
+  out[1] = byte(0x80 | (code >> 12 & 0x3F));
+  out[2] = byte(0x80 | (code >> 6 & 0x3F));
+  out[3] = byte(0x80 | (code & 0x3F));
+  return 4;
+}
+
+constexpr uint32_t REPLACEMENT_CHARACTER = 0xFFFD;
+
+// UTF-16 after its mark into a new buffer of UTF-8. Each code unit gives at most three bytes (a pair
+// gives four for two units), so the output never needs more than half as much again as the input.
+char* Utf16ToUtf8(const uint8_t* units, size_t size, bool big_endian, size_t* out_size) {
+  char* out = static_cast<char*>(std::malloc(size / 2 * 3 + 4));
+  if (out == nullptr) return nullptr;
+  auto unit_at = [&](size_t i) {
+    return big_endian ? static_cast<uint32_t>(units[i] << 8 | units[i + 1])
+                      : static_cast<uint32_t>(units[i + 1] << 8 | units[i]);
+  };
+  size_t length = 0;
+  size_t i = 0;
+  for (; i + 1 < size; i += 2) {
+    uint32_t code = unit_at(i);
+    if (code >= 0xD800 && code <= 0xDBFF && i + 3 < size && unit_at(i + 2) >= 0xDC00 && unit_at(i + 2) <= 0xDFFF) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (unit_at(i + 2) - 0xDC00);
+      i += 2;
+    } else if (code >= 0xD800 && code <= 0xDFFF) {
+      code = REPLACEMENT_CHARACTER;
+    }
+    length += PutUtf8(code, out + length);
+  }
+  // A last byte without its partner: the file was cut inside a character.
+  if (i < size) length += PutUtf8(REPLACEMENT_CHARACTER, out + length);
+  *out_size = length;
+  return out;
+}
+
 }  // namespace
 
 TextStream::~TextStream() { Close(); }
@@ -80,7 +134,7 @@ bool TextStream::Open(const char* path) {
   }
   size_ = static_cast<size_t>(length);
   position_ = 0;
-  return true;
+  return DecodeByteOrderMark();
 }
 
 bool TextStream::OpenMemory(const char* text, size_t size) {
@@ -89,6 +143,28 @@ bool TextStream::OpenMemory(const char* text, size_t size) {
   if (data_ == nullptr) return false;
   if (size != 0) std::memcpy(data_, text, size);
   size_ = size;
+  position_ = 0;
+  return DecodeByteOrderMark();
+}
+
+bool TextStream::DecodeByteOrderMark() {
+  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(data_);
+  if (size_ >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+    position_ = 3;
+    return true;
+  }
+  const bool little = size_ >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
+  const bool big = size_ >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF;
+  if (!little && !big) return true;
+  size_t decoded_size = 0;
+  char* decoded = Utf16ToUtf8(bytes + 2, size_ - 2, big, &decoded_size);
+  if (decoded == nullptr) {
+    Close();
+    return false;
+  }
+  std::free(data_);
+  data_ = decoded;
+  size_ = decoded_size;
   position_ = 0;
   return true;
 }

@@ -4,7 +4,10 @@
 // On bad input it never reads past the end or writes past a buffer: tokens and names longer than
 // 127 characters are truncated (the rest is consumed), a failed conversion consumes nothing and leaves
 // its target unchanged, and the end of the file ends every read. No locale is consulted and nothing is
-// allocated per token.
+// allocated per token. Files that begin with a byte-order mark are decoded once when opened: UTF-8
+// loses its mark, UTF-16 (either byte order) becomes UTF-8, so every reader sees the same bytes an
+// 8-bit file of that text would give; a lone surrogate or a code unit cut short by the end of the file
+// becomes U+FFFD.
 #pragma once
 
 #include <cstddef>
@@ -24,7 +27,7 @@ class TextStream {
 
   // Reads the whole file; false (and closed) when it cannot be opened or read.
   bool Open(const char* path);
-  // Takes a copy of the text, for tests and fuzzers.
+  // Takes a copy of the text, for tests and fuzzers; decoded as a file's bytes would be.
   bool OpenMemory(const char* text, size_t size);
   void Close();
   bool IsOpen() const { return data_ != nullptr; }
@@ -47,6 +50,7 @@ class TextStream {
   int Scan(const char* format, ...) __attribute__((format(scanf, 2, 3)));
 
  private:
+  bool DecodeByteOrderMark();
   void SkipSpace();
   bool ConvertInt(int32_t* out);
   bool ConvertFloat(float* out);

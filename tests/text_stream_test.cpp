@@ -5,6 +5,11 @@
 #include <cstring>
 #include <string>
 
+#include "animation/animation_set.h"
+#include "scene/ase_reader.h"
+#include "scene/ase_scene.h"
+#include "tests/test_support.h"
+
 namespace {
 
 TextStream Open(const std::string& text) {
@@ -13,69 +18,53 @@ TextStream Open(const std::string& text) {
   return stream;
 }
 
+std::string Rest(TextStream& stream) {
+  std::string rest;
+  for (int c; (c = stream.GetChar()) != END_OF_FILE;) rest += static_cast<char>(c);
+  return rest;
+}
+
+// UTF-8 text as UTF-16 with its byte-order mark, for the characters the tests use (none above U+FFFF).
+std::string Utf16(const std::string& utf8, bool big_endian) {
+  std::string out = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+  for (size_t i = 0; i < utf8.size();) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    uint32_t code = c;
+    if (c >= 0xE0) {
+      code = (c & 0x0F) << 12 | (utf8[i + 1] & 0x3F) << 6 | (utf8[i + 2] & 0x3F);
+      i += 3;
+    } else if (c >= 0xC0) {
+      code = (c & 0x1F) << 6 | (utf8[i + 1] & 0x3F);
+      i += 2;
+    } else {
+      ++i;
+    }
+    const char high = static_cast<char>(code >> 8), low = static_cast<char>(code & 0xFF);
+    out += big_endian ? std::string{high, low} : std::string{low, high};
+  }
+  return out;
+}
+
 }  // namespace
 
-TEST(TextStream, TokensAreSplitOnWhiteSpaceAndEndAtEndOfFile) {
-  TextStream stream;
-  const std::string text = " *GEOMOBJECT\t{\r\n*NODE_NAME \"Box01\"\n}  \n";
-  stream.OpenMemory(text.data(), text.size());
-  char token[TOKEN_SIZE];
-  const char* expected[] = {"*GEOMOBJECT", "{", "*NODE_NAME", "\"Box01\"", "}"};
-  for (const char* want : expected) {
+TEST(TextStream, TokensSplitOnWhiteSpaceAndOverlongOnesAreCutButConsumedWhole) {
+  TextStream stream = Open(" *GEOMOBJECT\t{\r\n\"Box01\"\n" + std::string(300, 'a') + " }  \n");
+  char token[TOKEN_SIZE + 8];
+  std::memset(token, 'Z', sizeof(token));
+  for (const char* want : {"*GEOMOBJECT", "{", "\"Box01\""}) {
     ASSERT_TRUE(stream.ReadToken(token));
     EXPECT_STREQ(token, want);
   }
-  EXPECT_FALSE(stream.ReadToken(token));
-  EXPECT_STREQ(token, "");
-}
-
-TEST(TextStream, OverlongTokenIsTruncatedAndConsumedWhole) {
-  TextStream stream;
-  const std::string text = std::string(300, 'a') + " next";
-  stream.OpenMemory(text.data(), text.size());
-  char token[TOKEN_SIZE + 8];
-  std::memset(token, 'Z', sizeof(token));
   ASSERT_TRUE(stream.ReadToken(token));
   EXPECT_EQ(std::strlen(token), 127u);
   EXPECT_EQ(token[TOKEN_SIZE], 'Z') << "wrote past the 128-byte buffer";
   ASSERT_TRUE(stream.ReadToken(token));
-  EXPECT_STREQ(token, "next");
+  EXPECT_STREQ(token, "}");
+  EXPECT_FALSE(stream.ReadToken(token));
+  EXPECT_STREQ(token, "");
 }
 
-TEST(TextStream, FailedConversionConsumesNothingAndKeepsTarget) {
-  TextStream stream;
-  const std::string text = "*MESH_SMOOTHING *MESH_MTLID 3";
-  stream.OpenMemory(text.data(), text.size());
-  char token[TOKEN_SIZE];
-  ASSERT_TRUE(stream.ReadToken(token));
-  int32_t smoothing = 77;
-  EXPECT_EQ(stream.Scan("%d", &smoothing), 0);
-  EXPECT_EQ(smoothing, 77);
-  ASSERT_TRUE(stream.ReadToken(token));
-  EXPECT_STREQ(token, "*MESH_MTLID");
-  int32_t id = 0;
-  EXPECT_EQ(stream.Scan("%d", &id), 1);
-  EXPECT_EQ(id, 3);
-  EXPECT_EQ(stream.Scan("%d", &id), END_OF_FILE);
-}
-
-TEST(TextStream, MixedConversionsStopAtTheFirstFailure) {
-  TextStream stream;
-  const std::string text = "12 1.5 -2e3 x 4";
-  stream.OpenMemory(text.data(), text.size());
-  int32_t i = 0;
-  float a = 0, b = 0, c = 9;
-  EXPECT_EQ(stream.Scan("%d %f %f %f", &i, &a, &b, &c), 3);
-  EXPECT_EQ(i, 12);
-  EXPECT_FLOAT_EQ(a, 1.5f);
-  EXPECT_FLOAT_EQ(b, -2000.0f);
-  EXPECT_FLOAT_EQ(c, 9.0f);
-  char token[TOKEN_SIZE];
-  ASSERT_TRUE(stream.ReadToken(token));
-  EXPECT_STREQ(token, "x");
-}
-
-TEST(TextStream, NumbersFollowTheFormattedInputRules) {
+TEST(TextStream, ConversionsFollowTheFormattedInputRulesAndAFailureConsumesNothing) {
   struct Case {
     const char* text;
     int converted;
@@ -83,21 +72,23 @@ TEST(TextStream, NumbersFollowTheFormattedInputRules) {
     const char* rest;
   } cases[] = {
       {"0.500000", 1, 0.5f, ""},  {"+3.25e+1,", 1, 32.5f, ","}, {".5x", 1, 0.5f, "x"},   {"5.", 1, 5.0f, ""},
-      {"1e", 1, 1.0f, "e"},       {"-", 0, 0.0f, "-"},          {"abc", 0, 0.0f, "abc"}, {"1.#QNAN0", 1, 1.0f, "#QNAN0"},
-      {"1e50", 1, __builtin_inff(), ""},
+      {"1e", 1, 1.0f, "e"},       {"-", 0, 7.0f, "-"},          {"abc", 0, 7.0f, "abc"}, {"1.#QNAN0", 1, 1.0f, "#QNAN0"},
+      {"1e50", 1, __builtin_inff(), ""}, {"-inf", 1, -__builtin_inff(), ""}, {"", END_OF_FILE, 7.0f, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     TextStream stream = Open(c.text);
-    float value = 0.0f;
+    float value = 7.0f;
     EXPECT_EQ(stream.Scan("%f", &value), c.converted);
     EXPECT_EQ(value, c.value);
-    char token[TOKEN_SIZE];
-    stream.ReadToken(token);
-    EXPECT_STREQ(token, c.rest);
+    EXPECT_EQ(Rest(stream), c.rest);
   }
-  TextStream ints = Open("70000 -5 99999999999 1,2");
-  int32_t a = 0, b = 0, big = 0, first = 0;
+  float nan = 0;
+  EXPECT_EQ(Open("nan(123)").Scan("%f", &nan), 1);
+  EXPECT_TRUE(nan != nan);
+
+  TextStream ints = Open("70000 -5 99999999999 1,2 x");
+  int32_t a = 0, b = 0, big = 0, first = 0, kept = 77;
   EXPECT_EQ(ints.Scan("%d %d %d %d", &a, &b, &big, &first), 4);
   EXPECT_EQ(static_cast<uint16_t>(a), 70000 - 65536);
   EXPECT_EQ(b, -5);
@@ -105,54 +96,86 @@ TEST(TextStream, NumbersFollowTheFormattedInputRules) {
   char token[TOKEN_SIZE];
   ASSERT_TRUE(ints.ReadToken(token));
   EXPECT_STREQ(token, ",2");
+  EXPECT_EQ(ints.Scan("%d", &kept), 0);
+  EXPECT_EQ(kept, 77);
+  EXPECT_EQ(Rest(ints), " x");
+
+  TextStream mixed = Open("12 1.5 -2e3 x 4");
+  float f1 = 0, f2 = 0, f3 = 9;
+  EXPECT_EQ(mixed.Scan("%d %f %f %f", &a, &f1, &f2, &f3), 3);
+  EXPECT_FLOAT_EQ(f2, -2000.0f);
+  EXPECT_EQ(f3, 9.0f);
 }
 
-TEST(TextStream, NanIsNotANumberEvenWithPayload) {
-  TextStream stream = Open("nan(123) -inf");
-  float a = 0, b = 0;
-  EXPECT_EQ(stream.Scan("%f %f", &a, &b), 2);
-  EXPECT_TRUE(a != a);
-  EXPECT_EQ(b, -__builtin_inff());
-}
-
-TEST(KeywordMatch, PrefixAndExact) {
-  EXPECT_TRUE(MatchKeyword("*GEOMOBJECT", "*GEOMOBJECT"));
+TEST(TextStream, KeywordsQuotedNamesAndBlocks) {
   EXPECT_TRUE(MatchKeyword("*GEOMOBJECT7", "*GEOMOBJECT"));
   EXPECT_FALSE(MatchKeyword("*GEOMOBJEC", "*GEOMOBJECT"));
   EXPECT_TRUE(MatchKeywordExact("*MESH", "*MESH"));
-  EXPECT_FALSE(MatchKeywordExact("*MESH_VERTEX_LIST", "*MESH"));
   EXPECT_FALSE(MatchKeywordExact("*TM_SCALEAXIS", "*TM_SCALE"));
-}
 
-TEST(QuotedName, ReadsBlanksAndBracesAndStopsAtEndOfFile) {
-  TextStream stream = Open("  \"Box { 01 }\" \"unterminated");
-  char name[TOKEN_SIZE];
-  ReadQuotedName(stream, name);
-  EXPECT_STREQ(name, "Box { 01 }");
-  ReadQuotedName(stream, name);
-  EXPECT_STREQ(name, "unterminated");
-  ReadQuotedName(stream, name);
-  EXPECT_STREQ(name, "");
-}
-
-TEST(QuotedName, LongNameIsTruncatedAndTheStreamResumesAfterItsQuote) {
-  const std::string text = "\"" + std::string(200, 'n') + "\" after";
-  TextStream stream = Open(text);
+  TextStream stream = Open("  \"Box { 01 }\" \"" + std::string(200, 'n') + "\" after \"unterminated");
   char name[TOKEN_SIZE + 8];
   std::memset(name, 'Z', sizeof(name));
+  ReadQuotedName(stream, name);
+  EXPECT_STREQ(name, "Box { 01 }");
   ReadQuotedName(stream, name);
   EXPECT_EQ(std::strlen(name), 127u);
   EXPECT_EQ(name[TOKEN_SIZE], 'Z');
   char token[TOKEN_SIZE];
   ASSERT_TRUE(stream.ReadToken(token));
   EXPECT_STREQ(token, "after");
-}
+  ReadQuotedName(stream, name);
+  EXPECT_STREQ(name, "unterminated");
+  ReadQuotedName(stream, name);
+  EXPECT_STREQ(name, "");
 
-TEST(BlockCounter, NestedBlocksCloseAtTheMatchingBrace) {
   BlockCounter counter;
   const char* tokens[] = {"{", "*A", "{", "}", "{x", "}y", "}"};
-  bool closed_at[7] = {};
-  for (int i = 0; i < 7; ++i) closed_at[i] = counter.Count(tokens[i]);
-  for (int i = 0; i < 6; ++i) EXPECT_FALSE(closed_at[i]) << i;
-  EXPECT_TRUE(closed_at[6]);
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(counter.Count(tokens[i]), i == 6) << i;
+}
+
+// A byte-order mark decides the encoding; whatever follows it, every reader sees UTF-8.
+TEST(TextStream, MarkedTextIsDecodedToUtf8AndBrokenUtf16BecomesReplacementCharacters) {
+  const std::string FFFD = "\xEF\xBF\xBD";
+  const struct {
+    std::string bytes, text;
+  } cases[] = {
+      {"\xEF\xBB\xBF*A T\xC3\xBCr", "*A T\xC3\xBCr"},
+      {Utf16("*A T\xC3\xBCr \xE2\x82\xAC", false), "*A T\xC3\xBCr \xE2\x82\xAC"},
+      {Utf16("*A T\xC3\xBCr \xE2\x82\xAC", true), "*A T\xC3\xBCr \xE2\x82\xAC"},
+      {std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6), "\xF0\x9F\x98\x80"},     // a surrogate pair
+      {"\xFF\xFE", ""},                                                       // the mark alone
+      {"\xFE\xFF", ""},
+      {std::string("\xFF\xFE" "A\0B", 5), "A" + FFFD},                        // cut inside a character
+      {std::string("\xFF\xFE\x00\xD8" "A\0", 6), FFFD + "A"},                 // a lone high surrogate
+      {std::string("\xFE\xFF\xDC\x00\xD8\x00", 6), FFFD + FFFD},              // low, then high at the end
+      {"\xFF" "A", "\xFF" "A"},                                               // no mark: bytes as they are
+  };
+  for (const auto& c : cases) {
+    TextStream stream = Open(c.bytes);
+    EXPECT_EQ(Rest(stream), c.text) << testing::PrintToString(c.bytes);
+  }
+}
+
+TEST(TextStream, EveryEncodingOfTheDefaultSceneGivesTheSameReports) {
+  ScopedTempDir dir;
+  CopyDefaultScene(dir.path());
+  const std::string scene = ReadTextFile("light.ase");
+  const std::string side = ReadTextFile("light.txt");
+  std::string first;
+  for (int form = 0; form < 4; ++form) {
+    SCOPED_TRACE(form);
+    auto encode = [form](const std::string& text) {
+      return form == 0 ? text : form == 1 ? "\xEF\xBB\xBF" + text : Utf16(text, form == 3);
+    };
+    WriteTextFile("light.ase", encode(scene));
+    WriteTextFile("light.txt", encode(side));
+    AseScene loaded;
+    ASSERT_TRUE(LoadScene(&loaded, "light.ase"));
+    ASSERT_NE(LoadAnimation(&loaded, "light.ase"), nullptr);
+    const std::string reports = ReadTextFile("test.txt") + ReadTextFile("out.txt") + ReadTextFile("Banner.txt");
+    if (form == 0) first = reports;
+    EXPECT_EQ(reports, first);
+  }
+  EXPECT_NE(first.find("Omni01"), std::string::npos);
 }
