@@ -25,7 +25,19 @@ bool ParseCount(const char* text, long max, long* out) {
 
 const char* UsageText() {
   return "usage: kestrel [--scene PATH] [--frames N] [--screenshot FILE.png] [--headless]\n"
-         "               [--device N] [--mode N] [--help] [--version]\n";
+         "               [--device N] [--mode N] [--help] [--version]\n"
+         "  --scene PATH          start on this scene (and its animation) instead of light.ase\n"
+         "  --frames N            quit after N frames (headless: 300 unless given)\n"
+         "  --screenshot FILE.png write the last frame there (headless: kestrel.png)\n"
+         "  --headless            render offscreen even where there is a display\n"
+         "  --device N, --mode N  pick entry N (from 0) of the picker's Devices and Modes lists\n"
+         "  --help, --version     this text; the version and texel routine\n"
+         "Mouse: left drag turns the view around its target and raises or lowers the eye;\n"
+         "  right drag moves the eye nearer or further; the wheel zooms towards the target.\n"
+         "Keys: arrows, Enter and Shift move the first light; Space switches Direct3D lighting;\n"
+         "  Home returns to the scene's camera; F frames the whole scene; Alt+Enter switches\n"
+         "  between full screen and the window; Escape quits. File/Open loads another scene.\n"
+         "Exit status: 0, 1 when the scene or the screenshot cannot be opened, 2 for bad usage.\n";
 }
 
 CommandLine ParseCommandLine(int argc, char** argv) {

@@ -1,5 +1,6 @@
 #include "app/device_picker.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/win32.h"
@@ -158,6 +159,14 @@ HRESULT EnumDeviceCallback(LPSTR /*description*/, LPSTR device_name, D3DDEVICEDE
     std::memset(&entry, 0, sizeof(entry));
     return D3DENUMRET_OK;
   }
+  // Drivers list their modes in no useful order; the desktop entry stays first.
+  const uint32_t first_real = entry.modes[0].dwWidth == 0 ? 1 : 0;
+  std::stable_sort(entry.modes + first_real, entry.modes + entry.mode_count,
+                   [](const DDSURFACEDESC2& a, const DDSURFACEDESC2& b) {
+                     if (a.dwWidth != b.dwWidth) return a.dwWidth < b.dwWidth;
+                     if (a.dwHeight != b.dwHeight) return a.dwHeight < b.dwHeight;
+                     return a.ddpfPixelFormat.dwRGBBitCount < b.ddpfPixelFormat.dwRGBBitCount;
+                   });
   if (entry.modes[0].dwWidth == 0) {
     entry.has_desktop_mode = 1;
     entry.chosen_mode = entry.modes[1];
@@ -227,9 +236,17 @@ INT_PTR PickerDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM /*lpar
 }
 
 int PickDevice(HWND owner) {
+  EnumerateDevices();
+  return RunPickerDialog(owner);
+}
+
+void EnumerateDevices() {
   ClearDeviceTable();
   DirectDrawEnumerateExA(EnumDriverCallback, nullptr,
                          DDENUM_ATTACHEDSECONDARYDEVICES | DDENUM_DETACHEDSECONDARYDEVICES | DDENUM_NONDISPLAYDEVICES);
+}
+
+int RunPickerDialog(HWND owner) {
   if (device_count == 0) return -1;
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(static_cast<intptr_t>(GetWindowLongA(owner, GWL_HINSTANCE)));
   return static_cast<int>(

@@ -42,6 +42,10 @@ extern int32_t selected_device;
 // Enumerates into a fresh table and runs the dialog over `owner`: -1 when no device was accepted or the
 // dialog cannot be shown, 1 when OK changed the choice, 2 otherwise.
 int PickDevice(HWND owner);
+// Its two halves, apart so that the start-up can check the command line's picks against the lists.
+// Each device's modes are sorted by width, height and depth, its desktop entry first.
+void EnumerateDevices();
+int RunPickerDialog(HWND owner);
 
 // The renderer's driver_guid, the chosen device type, the full-screen mode and whether to render in a
 // window. With an empty table every pointer comes back null and the choice is windowed software.

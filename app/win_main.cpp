@@ -1,11 +1,15 @@
 #include "app/win_main.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "animation/animation_set.h"
 #include "app/device_picker.h"
+#include "app/scene_open.h"
+#include "app/window_changes.h"
 #include "lightmap/lightmap.h"
 #include "platform/commdlg.h"
+#include "platform/report.h"
 #include "platform/test_hooks.h"
 #include "render/renderer.h"
 #include "scene/ase_scene.h"
@@ -16,32 +20,68 @@ uint16_t last_mouse_y = 0;
 LaunchOptions g_launch_options;
 uint32_t g_frames_rendered = 0;
 uint16_t g_last_fps = 0;
+RunFailure g_run_failure = RunFailure::NONE;
+std::string g_run_failure_text;
 
 namespace {
+
+// How long the loop waits between looks at the queue while there is nothing to render.
+constexpr DWORD MINIMISED_WAIT_MS = 10;
 
 void DestroyRenderer() {
   delete g_renderer;  // destroys the scene, then releases the device and the texture cache
   g_renderer = nullptr;
 }
 
-void SwitchToFullScreen() {
-  if (!g_renderer->CreateFullscreenDevice(g_main_window, 640, 480, 16, IID_IDirect3DTnLHalDevice)) {
-    g_renderer->ReleaseDevice();
-    if (!g_renderer->CreateFullscreenDevice(g_main_window, 1024, 768, 16, IID_IDirect3DHALDevice)) {
-      // The window and its loop stay; without a renderer they only wait to be closed.
-      DestroyRenderer();
-      return;
-    }
-  }
-  if (g_scene != nullptr) g_renderer->ApplyScene(g_scene);
-}
-
 void OpenFromMenu() {
   char path[OPEN_PATH_SIZE];
   std::memset(path, 0, sizeof path);
-  AskOpenFileName(path);
-  // A cancelled dialog leaves the path empty, and loading an empty path fails without a word.
-  if (g_renderer != nullptr) g_renderer->OpenScene(path);
+  // A cancelled dialog changes nothing at all: the scene, its view and its lights stay as they are.
+  if (!AskOpenFileName(path)) return;
+  if (g_renderer != nullptr) ReplaceScene(path);
+}
+
+bool Fail(RunFailure failure, const std::string& text) {
+  g_run_failure = failure;
+  g_run_failure_text = text;
+  return false;
+}
+
+// --device and --mode name entries of lists that exist only once the devices are enumerated.
+bool PreselectionFits() {
+  const LaunchOptions& launch = g_launch_options;
+  if (launch.device_index >= device_count) {
+    return Fail(RunFailure::BAD_PRESELECTION, "--device " + std::to_string(launch.device_index) +
+                                                  " is past the list: the devices are 0 to " +
+                                                  std::to_string(device_count - 1));
+  }
+  const int32_t device = launch.device_index >= 0 ? launch.device_index : selected_device;
+  const uint32_t modes = device_table[device].mode_count;
+  if (launch.mode_index >= 0 && static_cast<uint32_t>(launch.mode_index) >= modes) {
+    return Fail(RunFailure::BAD_PRESELECTION, "--mode " + std::to_string(launch.mode_index) +
+                                                  " is past the list: the modes of device " + std::to_string(device) +
+                                                  " are 0 to " + std::to_string(modes - 1));
+  }
+  return true;
+}
+
+// The start-up scene, loaded as the original loads it; a file that cannot be opened is named with the
+// reason instead of leaving a silent empty window.
+bool OpenStartUpScene(const char* path) {
+  const std::string problem = SceneOpenProblem(path);
+  if (!problem.empty()) {
+    const std::string text = std::string("Cannot open \"") + path + "\": " + problem + ".";
+    std::fprintf(stderr, "kestrel: %s\n", text.c_str());
+    if (g_launch_options.end_without_scene) return Fail(RunFailure::NO_SCENE, text);
+    ShowReport(text.c_str());
+    return true;
+  }
+  if (AseScene* scene = g_renderer->OpenScene(path)) {
+    LoadAnimation(scene, path);
+    scene->StartAnimation();
+    NameSceneInTitle(path);
+  }
+  return true;
 }
 
 void DragMouse(WPARAM buttons, LPARAM lparam) {
@@ -116,9 +156,15 @@ bool CreateMainWindow(HINSTANCE instance) {
 bool StartViewer(HINSTANCE instance) {
   g_frames_rendered = 0;
   g_last_fps = 0;
+  g_run_failure = RunFailure::NONE;
+  g_run_failure_text.clear();
+  ResetWindowChanges();
   // Without a window there is nothing to pick a device for or to render into.
   if (!CreateMainWindow(instance)) return false;
-  if (PickDevice(g_main_window) == -1) return false;
+  RememberStartUpClientSize(g_main_window);
+  EnumerateDevices();
+  if (!PreselectionFits()) return false;
+  if (RunPickerDialog(g_main_window) == -1) return false;
   if (g_renderer == nullptr) {
     g_renderer = new Renderer();
     if (!g_renderer->CreateDeviceFromChoice(g_main_window)) {
@@ -127,10 +173,21 @@ bool StartViewer(HINSTANCE instance) {
     }
   }
   g_renderer->ToggleLighting();
-  const char* scene_path = g_launch_options.scene_path;
-  if (AseScene* scene = g_renderer->OpenScene(scene_path)) {
-    LoadAnimation(scene, scene_path);
-    scene->StartAnimation();
+  if (!OpenStartUpScene(g_launch_options.scene_path)) {
+    DestroyWindow(g_main_window);
+    g_main_window = nullptr;
+    return false;
+  }
+  return true;
+}
+
+bool RenderIdleFrame() {
+  if (g_renderer == nullptr || !WindowShowsFrames()) return false;
+  g_renderer->RenderFrame();
+  ++g_frames_rendered;
+  g_last_fps = g_renderer->fps;
+  if (g_launch_options.frame_limit != 0 && g_frames_rendered == g_launch_options.frame_limit) {
+    DestroyWindow(g_main_window);
   }
   return true;
 }
@@ -143,17 +200,15 @@ int RunMessageLoop() {
       if (msg.message == WM_QUIT) break;
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
-    } else if (g_renderer != nullptr) {
-      g_renderer->RenderFrame();
-      ++g_frames_rendered;
-      g_last_fps = g_renderer->fps;
-      if (g_launch_options.frame_limit != 0 && g_frames_rendered == g_launch_options.frame_limit) {
-        DestroyWindow(g_main_window);
-      }
+    } else if (!RenderIdleFrame() && g_renderer != nullptr) {
+      Sleep(MINIMISED_WAIT_MS);
     }
   }
   if (g_launch_options.screenshot_path != nullptr) {
-    SaveLastPresentedFrame(g_launch_options.screenshot_path);
+    if (!SaveLastPresentedFrame(g_launch_options.screenshot_path)) {
+      Fail(RunFailure::SCREENSHOT, std::string("could not write the screenshot \"") +
+                                       g_launch_options.screenshot_path + "\" (was a frame presented?)");
+    }
     KeepPresentedFrames(false);
   }
   g_main_window = nullptr;
@@ -169,7 +224,7 @@ LRESULT MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
   switch (message) {
     case WM_SYSKEYDOWN:
       // System keys get no default processing, so Alt+F4 does nothing.
-      if (wparam == VK_RETURN && g_renderer != nullptr) SwitchToFullScreen();
+      if (wparam == VK_RETURN && g_renderer != nullptr) ToggleFullScreen();
       return 0;
     case WM_COMMAND:
       if (LOWORD(wparam) != FILE_OPEN_COMMAND) break;
@@ -201,7 +256,7 @@ LRESULT MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
       if (g_renderer != nullptr) g_renderer->OnMove();
       return 0;
     case WM_SIZE:
-      if (g_renderer != nullptr) g_renderer->OnResize();
+      if (g_renderer != nullptr) OnWindowSize(wparam);
       return 0;
     case WM_CLOSE:
       DestroyWindow(window);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/win32.h"
 
@@ -28,8 +29,16 @@ struct LaunchOptions {
   const char* screenshot_path = nullptr;  // PNG of the last presented frame, written at the end
   int32_t device_index = -1;  // picker preselection; -1 keeps the picker's own
   int32_t mode_index = -1;
+  // Where nobody can choose another file (headless), a start-up scene that cannot be opened ends the run.
+  bool end_without_scene = false;
 };
 extern LaunchOptions g_launch_options;
+
+// Why the last run ended early or failed, for the exit status; written by StartViewer and
+// RunMessageLoop, read by the entry point. WinMain itself returns 0 in every case.
+enum class RunFailure { NONE, NO_SCENE, BAD_PRESELECTION, SCREENSHOT };
+extern RunFailure g_run_failure;
+extern std::string g_run_failure_text;
 // Frames rendered by the main loop of the last WinMain and the last "FPS" figure drawn; written by the
 // loop, read by the command line's summary.
 extern uint32_t g_frames_rendered;
@@ -41,6 +50,9 @@ int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show
 // once WM_QUIT arrives.
 bool StartViewer(HINSTANCE instance);
 int RunMessageLoop();
+// The loop's work when the queue is empty: one frame, unless there is no renderer or the window is
+// minimised. True when a frame was rendered.
+bool RenderIdleFrame();
 LRESULT MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 // path_out: a zeroed buffer of OPEN_PATH_SIZE bytes, left untouched unless a file was chosen.
 bool AskOpenFileName(char* path_out);

@@ -197,6 +197,7 @@ HRESULT IDirectDraw7::SetDisplayMode(DWORD width, DWORD height, DWORD bits_per_p
   bool offered = false;
   for (const DisplayModeInfo& mode : ListDisplayModes()) offered |= SameMode(mode, wanted);
   if (!offered) return DDERR_INVALIDMODE;
+  if (TakeDisplayModeFailure()) return DDERR_UNSUPPORTEDMODE;
   // The mode is emulated: the window covers the desktop and the back buffer keeps the mode's size.
   if (!IsHeadless()) {
     SDL_Window* window = GetSdlWindow(state->window);

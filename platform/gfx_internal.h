@@ -29,6 +29,8 @@ DWORD MaxTextureEdge();
 DWORD ExtraTextureCaps();
 bool OnlyStencilDepthFormats();
 HRESULT VertexBufferFailure();
+// True (and counted down) while SetDisplayMode is to fail for a test.
+bool TakeDisplayModeFailure();
 
 // A window's context as it was when GL objects were made in it.
 struct GlOwner {

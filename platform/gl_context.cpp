@@ -19,6 +19,7 @@ struct GraphicsHooks {
   DWORD max_texture_edge = 0;
   bool only_stencil_depth = false;
   HRESULT vertex_buffer_failure = S_OK;
+  int display_mode_failures = 0;
 };
 GraphicsHooks g_hooks;
 
@@ -99,6 +100,12 @@ void SetTextureCapsForTest(DWORD texture_caps) {
 void SetMaxTextureSizeForTest(DWORD edge) { g_hooks.max_texture_edge = edge; }
 void SetOnlyStencilDepthFormatsForTest(bool only_stencil) { g_hooks.only_stencil_depth = only_stencil; }
 void SetVertexBufferFailureForTest(HRESULT result) { g_hooks.vertex_buffer_failure = result; }
+void SetDisplayModeFailuresForTest(int count) { g_hooks.display_mode_failures = count; }
+bool TakeDisplayModeFailure() {
+  if (g_hooks.display_mode_failures <= 0) return false;
+  --g_hooks.display_mode_failures;
+  return true;
+}
 void ResetGraphicsTestHooks() { g_hooks = GraphicsHooks(); }
 
 bool MakeWindowCurrent(HWND window, GlOwner* owner) {

@@ -57,6 +57,8 @@ void SetMaxTextureSizeForTest(DWORD edge);
 void SetOnlyStencilDepthFormatsForTest(bool only_stencil);
 // CreateVertexBuffer fails with this result; S_OK for normal behaviour.
 void SetVertexBufferFailureForTest(HRESULT result);
+// The next `count` SetDisplayMode calls fail with DDERR_UNSUPPORTEDMODE, as a display that refuses a mode.
+void SetDisplayModeFailuresForTest(int count);
 void ResetGraphicsTestHooks();
 
 // Presented frames: while kept, every Blt to a primary and every Flip copies the presented image (the

@@ -328,6 +328,9 @@ BOOL ClientToScreen(HWND window, POINT* point);
 BOOL GetCursorPos(POINT* point);
 HWND GetActiveWindow();
 LONG GetWindowLongA(HWND window, int index);
+BOOL SetWindowTextA(HWND window, LPCSTR text);
+// Copies at most size - 1 characters and a zero; returns the number copied (0 for an unknown window).
+int GetWindowTextA(HWND window, LPSTR text, int size);
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 HMENU LoadMenuA(HINSTANCE instance, LPCSTR name);

@@ -310,6 +310,23 @@ BOOL DestroyWindow(HWND window) {
   return TRUE;
 }
 
+BOOL SetWindowTextA(HWND window, LPCSTR text) {
+  WindowRecord* record = FindWindowRecord(window);
+  if (record == nullptr) return FALSE;
+  record->title = text != nullptr ? text : "";
+  if (record->kind == WindowKind::TOP_LEVEL) SDL_SetWindowTitle(record->sdl_window, record->title.c_str());
+  return TRUE;
+}
+
+int GetWindowTextA(HWND window, LPSTR text, int size) {
+  const WindowRecord* record = FindWindowRecord(window);
+  if (record == nullptr || text == nullptr || size <= 0) return 0;
+  const int length = static_cast<int>(std::min(record->title.size(), static_cast<size_t>(size - 1)));
+  std::memcpy(text, record->title.data(), static_cast<size_t>(length));
+  text[length] = '\0';
+  return length;
+}
+
 BOOL IsWindow(HWND window) { return FindWindowRecord(window) != nullptr ? TRUE : FALSE; }
 
 BOOL GetClientRect(HWND window, RECT* rect) {

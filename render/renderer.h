@@ -78,6 +78,8 @@ class Renderer {
   RECT screen_rect = {};
   uint8_t next_light_index = 0;
   int32_t windowed = 1;
+  // Aspect the camera set-up gives the projection; the shell keeps it matched to the window's shape.
+  float view_aspect = 0.75f;
 };
 
 // EnumZBufferFormats callback: takes the first depth-only format (no stencil, no other flag) into the

@@ -136,6 +136,7 @@ void Renderer::AddLight(const Vector3& direction, const Vector3& position, D3DLI
 void Renderer::SetupCamera(const Vector3& eye, const Vector3& target, float near_clip, float far_clip) {
   if (camera == nullptr) return;
   InitOrbit(camera, eye, target, near_clip, far_clip);
+  camera->aspect = view_aspect;
   far_plane = far_clip;
   near_plane = near_clip;
   OrbitView(camera, view);

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -32,9 +33,9 @@ bool IsBoxLine(const std::string& line) {
 }
 
 // Runs the program headless in the working directory (a ScopedTempDir) on scene_path.
-ProgramRun RunProgram(const std::string& scene_path) {
+ProgramRun RunProgram(const std::string& scene_path, const std::string& more = "") {
   const std::string command = "'" + BinaryDirPath("kestrel_sse") + "' --headless --frames " + std::to_string(FRAMES) +
-                              " --scene '" + scene_path + "' >stdout.txt 2>stderr.txt";
+                              " --scene '" + scene_path + "' " + more + " >stdout.txt 2>stderr.txt";
   ProgramRun run;
   const int raw = std::system(command.c_str());
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
@@ -101,6 +102,35 @@ TEST(ProgramRun, DamagedScenesRunCleanlyWithTheirMessages) {
   bool exists = false;
   EXPECT_EQ(ReadTextFile("test.txt", &exists), "");
   EXPECT_TRUE(exists);
+}
+
+// What the caller can act on: the status, and one line on standard error naming what went wrong.
+TEST(ProgramRun, FailuresEndWithTheirStatusAndNameTheCause) {
+  ScopedTempDir dir;
+  CopyDefaultScene(dir.path());
+  std::filesystem::create_directory("folder");
+  const struct {
+    const char* scene;
+    const char* more;
+    int status;
+    const char* said;
+  } cases[] = {
+      {"missing.ase", "", 1, "kestrel: Cannot open \"missing.ase\": there is no such file.\n"},
+      {"folder", "", 1, "kestrel: Cannot open \"folder\": it is a folder.\n"},
+      {"light.ase", "--screenshot folder", 1, "kestrel: cannot write the screenshot \"folder\": it is a folder\n"},
+      {"light.ase", "--screenshot nowhere/x.png", 1,
+       "kestrel: cannot write the screenshot \"nowhere/x.png\": No such file or directory\n"},
+      {"light.ase", "--device 9", 2, "kestrel: --device 9 is past the list: the devices are 0 to "},
+      {"light.ase", "--device 1 --mode 999", 2, "kestrel: --mode 999 is past the list: the modes of device 1 are 0 to "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.scene) + " " + c.more);
+    const ProgramRun run = RunProgram(c.scene, c.more);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(FileExists("kestrel.png"));
+  }
 }
 
 TEST(ProgramRun, AParentLoopThousandsOfLinksLongIsPosedEveryFrame) {

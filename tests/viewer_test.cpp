@@ -1,18 +1,21 @@
 // The real start-up, headless, on the default scene in a private working folder: what it writes, what
 // it draws, and what the window procedure does with drags, keys, the menu and window changes.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
 #include "app/device_picker.h"
+#include "app/scene_open.h"
 #include "app/win_main.h"
 #include "lightmap/lightmap.h"
 #include "platform/test_hooks.h"
+#include "platform/window_internal.h"
 #include "render/renderer.h"
 #include "scene/ase_scene.h"
 #include "test_support.h"
@@ -49,6 +52,8 @@ class ViewerTest : public ::testing::Test {
     EXPECT_EQ(g_scene, nullptr);
     KeepPresentedFrames(false);
     EndCaptureMessageBoxes();
+    ResetGraphicsTestHooks();
+    ClearQueuedAnswers();
   }
 
   void Start() {
@@ -65,6 +70,49 @@ class ViewerTest : public ::testing::Test {
     return MainWindowProc(g_main_window, message, wparam, lparam);
   }
   static LPARAM At(int x, int y) { return static_cast<LPARAM>(static_cast<uint32_t>(x) | static_cast<uint32_t>(y) << 16); }
+  static void Pump() {
+    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
+  }
+  static std::vector<std::string> TakeBoxes() {
+    std::vector<std::string> texts;
+    for (const CapturedMessageBox& box : EndCaptureMessageBoxes()) texts.push_back(box.caption + ": " + box.text);
+    BeginCaptureMessageBoxes();
+    return texts;
+  }
+  static std::string Title() {
+    char title[128] = {};
+    GetWindowTextA(g_main_window, title, sizeof title);
+    return title;
+  }
+  static std::vector<float> ViewMatrix() {
+    D3DMATRIX m = {};
+    if (g_renderer->device != nullptr) g_renderer->device->GetTransform(D3DTRANSFORMSTATE_VIEW, &m);
+    const float* values = &m._11;
+    return std::vector<float>(values, values + 16);
+  }
+  static void ResizeWindow(int width, int height) {
+    SDL_Event event = {};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = SDL_GetWindowID(GetSdlWindow(g_main_window));
+    event.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+    event.window.data1 = width;
+    event.window.data2 = height;
+    SDL_PushEvent(&event);
+    Pump();
+  }
+  // Scene pixels below the counter, in a coarse grid.
+  static int ScenePixels(const Frame& frame) {
+    int count = 0;
+    for (int y = 40; y < frame.height; y += 4)
+      for (int x = 0; x < frame.width; x += 4) count += frame.IsClearBlue(x, y) ? 0 : 1;
+    return count;
+  }
+  // A drag that moves all three orbit values away from the scene camera's.
+  void Drag() {
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, At(100, 100));
+    Send(WM_MOUSEMOVE, MK_LBUTTON, At(150, 105));
+    Send(WM_MOUSEMOVE, MK_RBUTTON, At(160, 105));
+  }
 
   ScopedTempDir dir_;
 };
@@ -73,6 +121,7 @@ TEST_F(ViewerTest, StartUpWritesTheReportsAndDrawsTheSceneWithItsCounter) {
   g_launch_options.frame_limit = 3;
   EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 1), 0);
   EXPECT_EQ(g_frames_rendered, 3u);
+  EXPECT_EQ(g_run_failure, RunFailure::NONE);
   EXPECT_NE(ReadTextFile("test.txt").find("Camera Num = 1"), std::string::npos);
   const std::string trace = ReadTextFile("out.txt");
   EXPECT_NE(trace.find("Omni01 *CONTROL_POS_TRACK"), std::string::npos);
@@ -81,12 +130,8 @@ TEST_F(ViewerTest, StartUpWritesTheReportsAndDrawsTheSceneWithItsCounter) {
 
   Frame frame;
   ASSERT_TRUE(GetLastPresentedFrame(&frame.width, &frame.height, &frame.rgba));
-  ASSERT_GT(frame.width, 100);
   ASSERT_GT(frame.height, 100);
-  int scene_pixels = 0;
-  for (int y = 40; y < frame.height; y += 4)
-    for (int x = 0; x < frame.width; x += 4) scene_pixels += frame.IsClearBlue(x, y) ? 0 : 1;
-  EXPECT_GT(scene_pixels, (frame.width / 4) * (frame.height / 4) / 3) << "the room should fill much of the view";
+  EXPECT_GT(ScenePixels(frame), (frame.width / 4) * (frame.height / 4) / 3) << "the room should fill much of the view";
   // "FPS 0" in pure red from (10, 10): some red pixels there, none in the same band further right.
   int red_near = 0, red_far = 0;
   for (int y = 10; y < 24; ++y) {
@@ -101,52 +146,30 @@ TEST_F(ViewerTest, StartUpWritesTheReportsAndDrawsTheSceneWithItsCounter) {
   EXPECT_EQ(red_far, 0);
 }
 
-TEST_F(ViewerTest, DragsOrbitTheCameraOnlyWithExactlyOneButton) {
+TEST_F(ViewerTest, DragsOrbitOnlyWithExactlyOneButtonAndKeysMoveTheLight) {
   Start();
+  EXPECT_EQ(Title(), "KESTREL - light.ase");
   CameraObject* camera = g_renderer->camera;
   ASSERT_NE(camera, nullptr);
-  const float angle = camera->orbit_angle;
-  const float height = camera->orbit_eye.y;
-  const float distance = camera->orbit_distance;
-
+  const float angle = camera->orbit_angle, height = camera->orbit_eye.y, distance = camera->orbit_distance;
   EXPECT_EQ(Send(WM_LBUTTONDOWN, MK_LBUTTON, At(100, 100)), 0);
   EXPECT_EQ(Send(WM_MOUSEMOVE, MK_LBUTTON, At(200, 110)), 0);
   EXPECT_FLOAT_EQ(camera->orbit_angle, angle + 1.0f);
   EXPECT_FLOAT_EQ(camera->orbit_eye.y, height + 20.0f);
-
   Send(WM_MOUSEMOVE, MK_RBUTTON, At(250, 110));
   EXPECT_FLOAT_EQ(camera->orbit_distance, distance + 50.0f);
-
-  const float before_ctrl = camera->orbit_angle;
+  const std::vector<float> view = ViewMatrix();
   Send(WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, At(400, 300));
   Send(WM_MOUSEMOVE, MK_LBUTTON | MK_RBUTTON, At(500, 300));
-  EXPECT_FLOAT_EQ(camera->orbit_angle, before_ctrl);
+  EXPECT_EQ(ViewMatrix(), view);
   EXPECT_EQ(last_mouse_x, 500);
   EXPECT_EQ(last_mouse_y, 300);
-  // A size change rebuilds the device and starts the orbit again from the scene's camera.
-  EXPECT_EQ(Send(WM_SIZE, 0, At(640, 480)), 0);
-  ASSERT_NE(g_renderer, nullptr);
-  EXPECT_FLOAT_EQ(g_renderer->camera->orbit_angle, angle);
-  EXPECT_EQ(g_renderer->next_light_index, 1);
-  ASSERT_NE(g_scene->geom_objects->face_groups, nullptr);
-  EXPECT_NE(g_scene->geom_objects->face_groups->face_frames, nullptr);
-}
 
-std::vector<uint32_t> FirstGroupTexels() {
-  std::vector<uint32_t> colours;
-  const GroupLightmap* lightmap = g_scene->geom_objects->face_groups->lightmap;
-  if (lightmap == nullptr || lightmap->texels == nullptr) return colours;
-  const uint32_t count = lightmap->tile_count * lightmap->tile_width * lightmap->tile_height;
-  for (uint32_t i = 0; i < count; ++i) colours.push_back(lightmap->texels[i].colour);
-  return colours;
-}
-
-TEST_F(ViewerTest, LightKeysMoveTheFirstLightAndRelight) {
-  Start();
   Vector3& pos = g_scene->lights->node_tms[0].pos;
   const Vector3 start = pos;
-  const std::vector<uint32_t> lit_before = FirstGroupTexels();
-  ASSERT_FALSE(lit_before.empty());
+  const GroupLightmap* lightmap = g_scene->geom_objects->face_groups->lightmap;
+  ASSERT_NE(lightmap, nullptr);
+  const uint32_t lit_before = lightmap->texels[0].colour + lightmap->texels[40].colour;
   const struct {
     WPARAM key;
     float dx, dy;
@@ -158,9 +181,8 @@ TEST_F(ViewerTest, LightKeysMoveTheFirstLightAndRelight) {
     EXPECT_FLOAT_EQ(pos.y, before.y + step.dy * LIGHT_STEP);
     EXPECT_FLOAT_EQ(pos.z, start.z);
   }
-  for (int i = 0; i < 4; ++i) Send(WM_KEYDOWN, VK_LEFT);
-  EXPECT_NE(FirstGroupTexels(), lit_before) << "moving the light relights the tiles";
-
+  for (int i = 0; i < 6; ++i) Send(WM_KEYDOWN, VK_LEFT);
+  EXPECT_NE(lightmap->texels[0].colour + lightmap->texels[40].colour, lit_before) << "moving the light relights";
   EXPECT_EQ(g_renderer->lighting_off, 1) << "start-up switches lighting off once";
   EXPECT_EQ(Send(WM_KEYDOWN, VK_SPACE), 0);
   EXPECT_EQ(g_renderer->lighting_off, 0);
@@ -172,108 +194,189 @@ TEST_F(ViewerTest, FramesChangeAsTheLightFlies) {
   for (int i = 0; i < 60; ++i) g_renderer->RenderFrame();
   const Frame later = Render();
   ASSERT_EQ(early.rgba.size(), later.rgba.size());
-  // Below the counter, so that only the scene can make the difference.
   size_t differing = 0;
   for (int y = 40; y < early.height; ++y)
     for (int x = 0; x < early.width; ++x) differing += std::memcmp(early.At(x, y), later.At(x, y), 3) != 0;
   EXPECT_GT(differing, 1000u);
 }
 
-TEST_F(ViewerTest, FileOpenReappliesTheLoadedSceneAndCancelChangesNothing) {
+TEST_F(ViewerTest, FileOpenReplacesTheSceneWithItsAnimationAndTitle) {
   Start();
-  AseScene* scene = g_scene;
-  const uint8_t lights_before = g_renderer->next_light_index;
-  QueueOpenFileCancel();
+  std::filesystem::copy_file(TestDataPath("scenes/panel.ase"), "panel.ase");
+  QueueOpenFileAnswer(dir_.path() + "/panel.ase");
   EXPECT_EQ(Send(WM_COMMAND, FILE_OPEN_COMMAND), 0);
-  EXPECT_EQ(g_scene, scene);
-  QueueOpenFileAnswer(dir_.path() + "/light.ase");
-  Send(WM_COMMAND, FILE_OPEN_COMMAND);
-  EXPECT_EQ(g_scene, scene);
-  // Each application gives the scene's light to the device again, under the next index.
-  EXPECT_EQ(g_renderer->next_light_index, lights_before + 2);
+  EXPECT_TRUE(TakeBoxes().empty());
+  ASSERT_NE(g_scene, nullptr);
+  EXPECT_STREQ(g_scene->geom_objects->name, "Panel");
+  EXPECT_EQ(g_renderer->camera, g_scene->cameras);
+  EXPECT_EQ(g_renderer->next_light_index, 1) << "the old scene's light is not kept on the device";
+  EXPECT_EQ(Title(), "KESTREL - panel.ase");
+  EXPECT_NE(ReadTextFile("out.txt").find("Lamp *CONTROL_POS_TRACK"), std::string::npos);
+  EXPECT_NE(ReadTextFile("test.txt").find("Panel"), std::string::npos);
+  const Frame first = Render();
+  EXPECT_FALSE(first.IsClearBlue(first.width / 2, first.height / 2)) << "the panel fills the middle";
+  EXPECT_TRUE(first.IsClearBlue(5, first.height - 5));
+  for (int i = 0; i < 5; ++i) g_renderer->RenderFrame();
+  EXPECT_NE(std::memcmp(Render().At(first.width / 2, first.height / 2), first.At(first.width / 2, first.height / 2), 3), 0)
+      << "the new scene's light plays";
 }
 
-TEST_F(ViewerTest, WithoutASceneKeysDoNothingAndFramesShowTheClearAndTheCounter) {
+// Nothing the user did not ask for changes: not the scene, not its view, not its lights.
+TEST_F(ViewerTest, FilesThatCannotBeOpenedAndACancelledDialogKeepTheSceneAndItsView) {
+  Start();
+  Drag();
+  AseScene* scene = g_scene;
+  const std::vector<float> view = ViewMatrix();
+  const uint8_t lights = g_renderer->next_light_index;
+  QueueOpenFileCancel();
+  Send(WM_COMMAND, FILE_OPEN_COMMAND);
+  EXPECT_TRUE(TakeBoxes().empty());
+
+  WriteTextFile("notes.txt", "not a scene at all\n");
+  std::filesystem::create_directory("folder.ase");
+  const struct {
+    const char* path;
+    const char* box;
+  } cases[] = {
+      {"missing.ase", "Report: Cannot open \"missing.ase\": there is no such file."},
+      {"folder.ase", "Report: Cannot open \"folder.ase\": it is a folder."},
+      {"notes.txt",
+       "Report: Cannot open \"notes.txt\": it is not a scene file (it does not begin with *3DSMAX_ASCIIEXPORT)."},
+  };
+  for (const auto& c : cases) {
+    EXPECT_FALSE(ReplaceScene(c.path));
+    EXPECT_EQ(TakeBoxes(), std::vector<std::string>{c.box});
+  }
+  EXPECT_EQ(g_scene, scene);
+  EXPECT_EQ(ViewMatrix(), view);
+  EXPECT_EQ(g_renderer->next_light_index, lights);
+  EXPECT_EQ(Title(), "KESTREL - light.ase");
+}
+
+TEST_F(ViewerTest, WithoutASceneTheBoxNamesThePathAndKeysDoNothing) {
   g_launch_options.scene_path = "missing.ase";
   Start();
+  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{"Report: Cannot open \"missing.ase\": there is no such file."});
   EXPECT_EQ(g_scene, nullptr);
   Send(WM_KEYDOWN, VK_LEFT);
   Send(WM_MOUSEMOVE, MK_LBUTTON, At(300, 300));
   const Frame frame = Render();
   EXPECT_TRUE(frame.IsClearBlue(frame.width / 2, frame.height / 2));
-  EXPECT_TRUE(frame.IsClearBlue(frame.width - 5, frame.height - 5));
+  // File/Open then loads a scene into the empty window.
+  EXPECT_TRUE(ReplaceScene("light.ase"));
+  EXPECT_NE(g_renderer->camera, nullptr);
 }
 
-TEST_F(ViewerTest, EscapeAndTheCloseBoxEndTheLoop) {
+TEST_F(ViewerTest, EscapeAndTheCloseBoxEndTheLoopAndAltF4DoesNothing) {
   for (UINT message : {static_cast<UINT>(WM_KEYDOWN), static_cast<UINT>(WM_CLOSE)}) {
     Start();
-    const WPARAM wparam = message == WM_KEYDOWN ? VK_ESCAPE : 0;
-    MainWindowProc(g_main_window, message, wparam, 0);
+    MainWindowProc(g_main_window, message, message == WM_KEYDOWN ? VK_ESCAPE : 0, 0);
     EXPECT_EQ(g_renderer, nullptr);
     EXPECT_EQ(g_scene, nullptr);
     EXPECT_EQ(RunMessageLoop(), 0);
   }
-  // Alt+F4 and other system keys have no effect at all.
   Start();
   EXPECT_EQ(Send(WM_SYSKEYDOWN, VK_F4), 0);
   EXPECT_NE(g_renderer, nullptr);
 }
 
-TEST_F(ViewerTest, AltEnterGoesFullScreenOrFallsBackWithoutARenderer) {
+// Every device re-creation keeps the user's orbit; the projection follows the window's shape.
+TEST_F(ViewerTest, AltEnterTwiceReturnsToTheWindowAndTheOrbitSurvivesEveryRecreation) {
   Start();
+  Drag();
+  const std::vector<float> view = ViewMatrix();
+  RECT client;
+  GetClientRect(g_main_window, &client);
   EXPECT_EQ(Send(WM_SYSKEYDOWN, VK_RETURN), 0);
-  if (g_renderer != nullptr) {
-    EXPECT_EQ(g_renderer->windowed, 0);
-    ASSERT_NE(g_scene, nullptr);
-    EXPECT_NE(g_scene->geom_objects->face_groups->face_frames, nullptr) << "the new device gets the scene again";
-    Render();
-    // A size message while full screen leaves the device alone.
-    IDirect3DDevice7* device = g_renderer->device;
-    Send(WM_SIZE, 0, At(640, 480));
-    EXPECT_EQ(g_renderer->device, device);
-  } else {
-    EXPECT_EQ(g_scene, nullptr);
-    EXPECT_EQ(Send(WM_KEYDOWN, VK_SPACE), DefWindowProcA(g_main_window, WM_KEYDOWN, VK_SPACE, 0));
-  }
+  ASSERT_NE(g_renderer, nullptr);
+  EXPECT_EQ(g_renderer->windowed, 0);
+  EXPECT_EQ(g_renderer->target_rect.right, 640);
+  EXPECT_EQ(ViewMatrix(), view);
+  Send(WM_SYSKEYDOWN, VK_RETURN);
+  ASSERT_NE(g_renderer, nullptr);
+  EXPECT_EQ(g_renderer->windowed, 1);
+  EXPECT_EQ(g_renderer->target_rect.right, 640);
+  EXPECT_EQ(g_renderer->target_rect.bottom, client.bottom);
+  EXPECT_EQ(ViewMatrix(), view);
+  const Frame frame = Render();
+  EXPECT_EQ(frame.width, 640);
+  EXPECT_EQ(frame.height, client.bottom);
+  EXPECT_FLOAT_EQ(g_renderer->camera->aspect, 0.75f);
+
+  // Twice as wide: the same orbit, and half the aspect so that nothing stretches.
+  ResizeWindow(1280, 480);
+  EXPECT_EQ(g_renderer->target_rect.right, 1280);
+  EXPECT_EQ(ViewMatrix(), view);
+  EXPECT_FLOAT_EQ(g_renderer->camera->aspect, 0.375f);
+  EXPECT_EQ(Render().width, 1280);
+  EXPECT_TRUE(TakeBoxes().empty());
 }
 
-// --device and --mode as the programs pass them: selections in the picker's lists, confirmed headless.
-TEST_F(ViewerTest, PreselectedDeviceIsTheOneStartedAndAnIndexPastTheListKeepsTheDefault) {
-  for (int32_t wanted : {1, 99}) {
-    SCOPED_TRACE(wanted);
-    LaunchOptions launch;
-    launch.device_index = wanted;
-    QueuePickerPreselection(launch, true);
-    Start();
-    ASSERT_GE(device_count, 2) << "the stand-in offers a software and a hardware device";
-    EXPECT_EQ(selected_device, wanted < device_count ? wanted : 0);
+TEST_F(ViewerTest, AltEnterFallsBackTo1024By768WhenTheFirstModeFails) {
+  Start();
+  SetDisplayModeFailuresForTest(1);
+  Send(WM_SYSKEYDOWN, VK_RETURN);
+  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{"Report: Failed to Set DisplayMode"});
+  ASSERT_NE(g_renderer, nullptr);
+  EXPECT_EQ(g_renderer->windowed, 0);
+  EXPECT_EQ(g_renderer->target_rect.right, 1024);
+  EXPECT_EQ(g_renderer->target_rect.bottom, 768);
+  D3DDEVICEDESC7 caps = {};
+  ASSERT_EQ(g_renderer->device->GetCaps(&caps), D3D_OK);
+  EXPECT_TRUE(IsEqualGUID(caps.deviceGUID, IID_IDirect3DHALDevice));
+  EXPECT_EQ(Render().width, 1024);
+  // Back in the window, a switch where both modes fail takes the renderer and the scene away, and the
+  // window only waits to be closed.
+  Send(WM_SYSKEYDOWN, VK_RETURN);
+  ASSERT_EQ(g_renderer->windowed, 1);
+  SetDisplayModeFailuresForTest(2);
+  Send(WM_SYSKEYDOWN, VK_RETURN);
+  EXPECT_EQ(g_renderer, nullptr);
+  EXPECT_EQ(g_scene, nullptr);
+  EXPECT_EQ(Send(WM_KEYDOWN, VK_SPACE), DefWindowProcA(g_main_window, WM_KEYDOWN, VK_SPACE, 0));
+}
+
+TEST_F(ViewerTest, AMinimisedWindowShowsNoBoxAndRendersNothingUntilRestored) {
+  Start();
+  Drag();
+  const std::vector<float> view = ViewMatrix();
+  ShowWindow(g_main_window, SW_MINIMIZE);
+  Pump();
+  EXPECT_TRUE(TakeBoxes().empty());
+  EXPECT_FALSE(RenderIdleFrame());
+  ShowWindow(g_main_window, SW_RESTORE);
+  Pump();
+  ASSERT_NE(g_renderer, nullptr);
+  EXPECT_NE(g_scene->geom_objects->face_groups->face_frames, nullptr) << "the restored device gets the scene";
+  EXPECT_EQ(ViewMatrix(), view);
+  EXPECT_TRUE(RenderIdleFrame());
+  EXPECT_FALSE(Render().IsClearBlue(320, 400));
+  EXPECT_TRUE(TakeBoxes().empty());
+}
+
+// --device and --mode as the programs pass them: selections in the picker's lists, confirmed headless;
+// an index past a list ends the start-up with a usage error naming the range.
+TEST_F(ViewerTest, PreselectedDeviceIsTheOneStartedAndAnIndexPastTheListIsRefused) {
+  LaunchOptions launch;
+  launch.device_index = 1;
+  QueuePickerPreselection(launch, true);
+  g_launch_options = launch;
+  Start();
+  EXPECT_EQ(selected_device, 1);
+  DestroyWindow(g_main_window);
+  RunMessageLoop();
+  for (int which = 0; which < 2; ++which) {
+    g_launch_options = LaunchOptions();
+    (which == 0 ? g_launch_options.device_index : g_launch_options.mode_index) = 99;
+    EXPECT_FALSE(StartViewer(nullptr));
+    EXPECT_EQ(g_run_failure, RunFailure::BAD_PRESELECTION);
+    EXPECT_NE(g_run_failure_text.find(which == 0 ? "--device 99 is past the list: the devices are 0 to "
+                                                 : "--mode 99 is past the list: the modes of device 0 are 0 to "),
+              std::string::npos)
+        << g_run_failure_text;
     DestroyWindow(g_main_window);
     RunMessageLoop();
   }
-}
-
-TEST_F(ViewerTest, AMinimisedWindowNeitherCrashesNorDrawsWithMissingInterfaces) {
-  Start();
-  ShowWindow(g_main_window, SW_MINIMIZE);
-  for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
-  RECT client;
-  ASSERT_TRUE(GetClientRect(g_main_window, &client));
-  ASSERT_EQ(client.right - client.left, 0) << "a minimised window has no client area";
-  Send(WM_SIZE, SIZE_MINIMIZED, At(0, 0));
-  ASSERT_NE(g_renderer, nullptr);
-  for (int i = 0; i < 3; ++i) g_renderer->RenderFrame();
-  Send(WM_KEYDOWN, VK_LEFT);
-  Send(WM_MOUSEMOVE, MK_LBUTTON, At(10, 10));
-
-  ShowWindow(g_main_window, SW_RESTORE);
-  for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
-  Send(WM_SIZE, SIZE_RESTORED, At(640, 480));
-  ASSERT_NE(g_renderer, nullptr);
-  EXPECT_NE(g_renderer->device, nullptr) << "the restored window gets a device again";
-  ASSERT_NE(g_scene, nullptr);
-  EXPECT_NE(g_scene->geom_objects->face_groups->face_frames, nullptr) << "and the scene on it";
-  const Frame frame = Render();
-  EXPECT_FALSE(frame.IsClearBlue(frame.width / 2, frame.height - 20));
 }
 
 }  // namespace

@@ -1,0 +1,19 @@
+// Opening scene files for the user: at start-up and from File/Open. A path that cannot be opened (no
+// such file, a folder, unreadable) is named with the reason instead of leaving an empty window, and
+// File/Open replaces the loaded scene only once the new file has been read as a scene, so a text file
+// chosen by mistake leaves the user with the scene they had.
+#pragma once
+
+#include <string>
+
+// Why the file at path cannot be opened for reading, in words for the user ("there is no such file");
+// an empty string when it can be.
+std::string SceneOpenProblem(const char* path);
+
+// File/Open: reads the scene at path with its skin weights and animation (playing, as at start-up),
+// and when it is a scene, destroys the loaded one and applies the new one; the title then names the
+// file. Otherwise shows one "Report" box naming the path and why, and changes nothing. Needs a renderer.
+bool ReplaceScene(const char* path);
+
+// "KESTREL - name.ase" in the main window's title bar.
+void NameSceneInTitle(const char* path);
