@@ -14,7 +14,10 @@ if [ "${1:-}" = "--scalar" ]; then
   shift
 fi
 bash scripts/install-deps.sh
-bash scripts/build.sh
+# Only the program: the tests, benchmarks and tools are most of a fresh build, and scripts/test.sh
+# builds them.
+cmake -S . -B build >/dev/null
+cmake --build build -j"$(nproc)" --target "$program"
 mkdir -p build/run
 cd build/run
 # A short relative path: the scene's own name fields (and its side file's) hold 127 characters.
