@@ -1,4 +1,5 @@
-// The programs' command line: options, their values, and the one-line usage errors.
+// The programs' command line: options, their values, the one-line usage errors, and a help text that
+// leaves no option out.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,29 +19,29 @@ CommandLine Parse(std::vector<std::string> words) {
   return ParseCommandLine(static_cast<int>(argv.size()), argv.data());
 }
 
-TEST(CommandLine, DefaultsStartTheInteractiveViewerOnTheDefaultScene) {
-  const CommandLine command = Parse({});
-  EXPECT_EQ(command.action, CommandLineAction::RUN);
-  EXPECT_STREQ(command.launch.scene_path, "light.ase");
-  EXPECT_EQ(command.launch.frame_limit, 0u);
-  EXPECT_EQ(command.launch.screenshot_path, nullptr);
-  EXPECT_FALSE(command.force_headless);
-  EXPECT_FALSE(command.frames_given);
-}
-
-TEST(CommandLine, OptionsCarryTheirValues) {
+TEST(CommandLine, OptionsCarryTheirValuesAndTheHelpNamesEachOne) {
+  const CommandLine plain = Parse({});
+  EXPECT_EQ(plain.action, CommandLineAction::RUN);
+  EXPECT_STREQ(plain.launch.scene_path, "light.ase");
+  EXPECT_EQ(plain.launch.screenshot_path, nullptr);
+  EXPECT_FALSE(plain.force_headless || plain.frames_given);
   const CommandLine command =
       Parse({"--scene", "room.ase", "--frames", "12", "--screenshot", "out.png", "--headless", "--device", "1", "--mode", "0"});
   ASSERT_EQ(command.action, CommandLineAction::RUN) << command.error;
   EXPECT_STREQ(command.launch.scene_path, "room.ase");
   EXPECT_EQ(command.launch.frame_limit, 12u);
-  EXPECT_TRUE(command.frames_given);
+  EXPECT_TRUE(command.frames_given && command.force_headless);
   EXPECT_STREQ(command.launch.screenshot_path, "out.png");
-  EXPECT_TRUE(command.force_headless);
   EXPECT_EQ(command.launch.device_index, 1);
   EXPECT_EQ(command.launch.mode_index, 0);
   EXPECT_EQ(Parse({"--frames", "3", "--help"}).action, CommandLineAction::SHOW_HELP);
   EXPECT_EQ(Parse({"--version"}).action, CommandLineAction::SHOW_VERSION);
+  const std::string help = UsageText();
+  for (const char* word : {"--scene", "--frames", "--screenshot", "--headless", "--device", "--mode", "--help",
+                           "--version", "left drag", "right drag", "wheel", "Home", "F frames", "Space", "Enter",
+                           "Alt+Enter", "Escape", "File/Open"}) {
+    EXPECT_NE(help.find(word), std::string::npos) << word;
+  }
 }
 
 TEST(CommandLine, BadUsageIsOneLineAndNeverAPartialValue) {

@@ -7,9 +7,8 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "render/renderer.h"
 #include "platform/test_hooks.h"
-#include "platform/window_internal.h"
+#include "render/renderer.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -36,35 +35,34 @@ struct Driver {
     }
     for (DDSURFACEDESC2 mode : modes) EnumModeCallback(&mode, &scratch);
   }
-  void AddDevice(const char* name, DWORD render_depths, bool hardware, const GUID& type) {
+  void AddDevice(const char* name, DWORD render_depths, bool hardware) {
     D3DDEVICEDESC7 desc;
     std::memset(&desc, 0, sizeof(desc));
     desc.dwDeviceRenderBitDepth = render_depths;
     desc.dwDevCaps = hardware ? D3DDEVCAPS_HWRASTERIZATION : 0;
-    desc.deviceGUID = type;
+    desc.deviceGUID = IID_IDirect3DHALDevice;
     char description[] = "device";
     std::string device_name = name;
     EnumDeviceCallback(description, &device_name[0], &desc, &scratch);
   }
 };
 
-const GUID HAL_GUID = {0x84E63DE0, 0x46AA, 0x11CF, {0x81, 0x6F, 0x00, 0x00, 0xC0, 0x20, 0x15, 0x6E}};
-const GUID TNL_GUID = {0xF5049E78, 0x4861, 0x11D2, {0xA4, 0x07, 0x00, 0xA0, 0xC9, 0x06, 0x29, 0xA8}};
 const GUID SECOND_CARD = {0x12345678, 0x9ABC, 0xDEF0, {1, 2, 3, 4, 5, 6, 7, 8}};
 
-// The table of a machine with a 16-bit desktop: the primary driver's HAL renders 16-bit targets only,
-// its T&L HAL 32- and 24-bit ones; a second card has one hardware and one software device.
+// A machine with a 16-bit desktop whose driver lists its modes out of order: the primary driver's HAL
+// renders 16-bit targets only, its T&L HAL 32- and 24-bit ones; a second card has one hardware and one
+// software device.
 void FillMachine() {
   ClearDeviceTable();
   Driver primary("Primary Display Driver", nullptr,
-                 {Mode(0, 0, 16), Mode(640, 480, 16), Mode(640, 480, 32), Mode(800, 600, 24), Mode(1024, 768, 16),
+                 {Mode(0, 0, 16), Mode(1024, 768, 16), Mode(800, 600, 24), Mode(640, 480, 32), Mode(640, 480, 16),
                   Mode(320, 200, 8)});
-  primary.AddDevice("Direct3D HAL", DDBD_16, true, HAL_GUID);
-  primary.AddDevice("Direct3D T&L HAL", DDBD_24 | DDBD_32, true, TNL_GUID);
-  primary.AddDevice("Palette only", DDBD_8, true, HAL_GUID);
+  primary.AddDevice("Direct3D HAL", DDBD_16, true);
+  primary.AddDevice("Direct3D T&L HAL", DDBD_24 | DDBD_32, true);
+  primary.AddDevice("Palette only", DDBD_8, true);
   Driver second("Second Card", &SECOND_CARD, {Mode(1280, 1024, 32)});
-  second.AddDevice("Second HAL", DDBD_32, true, HAL_GUID);
-  second.AddDevice("Second RGB emulation", DDBD_32, false, HAL_GUID);
+  second.AddDevice("Second HAL", DDBD_32, true);
+  second.AddDevice("Second RGB emulation", DDBD_32, false);
 }
 
 std::string ModeText(const DDSURFACEDESC2& mode) {
@@ -122,10 +120,48 @@ struct Choice {
   int32_t hardware = -1;
 };
 
-Choice Chosen() {
+Choice Chosen(Renderer* renderer = nullptr) {
   Choice choice;
-  GetChosenDevice(nullptr, &choice.device_guid, &choice.mode, &choice.windowed, &choice.hardware);
+  GetChosenDevice(renderer, &choice.device_guid, &choice.mode, &choice.windowed, &choice.hardware);
   return choice;
+}
+
+}  // namespace
+
+TEST(PickerEnumeration, KeepsRenderableDevicesWithTheirDepthsModesSortedAndStopsAtTheLimits) {
+  FillMachine();
+  // The 8-bit-only device has no mode left and the second card's software device is not offered.
+  ASSERT_EQ(device_count, 3);
+  const DeviceEntry& hal = device_table[0];
+  EXPECT_STREQ(hal.name, "Direct3D HAL");
+  EXPECT_EQ(ModesOf(hal), (std::vector<std::string>{"0x0x16", "640x480x16", "1024x768x16"}));
+  EXPECT_EQ(hal.has_desktop_mode, 1);
+  EXPECT_EQ(ModeText(hal.chosen_mode), "640x480x16");
+  EXPECT_EQ(hal.driver_guid_ptr, nullptr);
+  // A 16-bit desktop cannot host a device without 16-bit targets: no desktop entry, first real mode.
+  const DeviceEntry& tnl = device_table[1];
+  EXPECT_EQ(ModesOf(tnl), (std::vector<std::string>{"640x480x32", "800x600x24"}));
+  EXPECT_EQ(tnl.has_desktop_mode, 0);
+  EXPECT_EQ(ModeText(tnl.chosen_mode), "640x480x32");
+  // A secondary driver's device carries the driver's name and its own copy of the driver GUID.
+  const DeviceEntry& second = device_table[2];
+  EXPECT_STREQ(second.name, "Second Card");
+  ASSERT_EQ(second.driver_guid_ptr, &second.driver_guid);
+  EXPECT_TRUE(IsEqualGUID(second.driver_guid, SECOND_CARD));
+
+  ClearDeviceTable();
+  std::vector<DDSURFACEDESC2> many_modes;
+  for (DWORD i = 0; i < MAX_PICKER_MODES + 5; ++i) many_modes.push_back(Mode(740 - i, 480, 16));
+  Driver driver("driver", nullptr, many_modes);
+  for (int i = 0; i < MAX_PICKER_DEVICES + 3; ++i) {
+    driver.AddDevice("A device name much longer than the forty bytes of the list", DDBD_16, true);
+  }
+  ASSERT_EQ(device_count, MAX_PICKER_DEVICES);
+  const DeviceEntry& last = device_table[MAX_PICKER_DEVICES - 1];
+  ASSERT_EQ(last.mode_count, MAX_PICKER_MODES);
+  EXPECT_EQ(ModeText(last.modes[0]), "641x480x16");
+  EXPECT_EQ(ModeText(last.modes[MAX_PICKER_MODES - 1]), "740x480x16");
+  EXPECT_EQ(std::string(last.name), std::string("A device name much longer than the forty bytes").substr(0, 39));
 }
 
 class PickerDialog : public ::testing::Test {
@@ -138,160 +174,55 @@ class PickerDialog : public ::testing::Test {
   void TearDown() override { ClearQueuedAnswers(); }
 };
 
-}  // namespace
-
-TEST(PickerEnumeration, KeepsRenderableDevicesWithTheModesOfTheirDepths) {
-  FillMachine();
-  // The 8-bit-only device has no mode left and the second card's software device is not offered.
-  ASSERT_EQ(device_count, 3);
-  const DeviceEntry& hal = device_table[0];
-  EXPECT_STREQ(hal.name, "Direct3D HAL");
-  EXPECT_EQ(ModesOf(hal), (std::vector<std::string>{"0x0x16", "640x480x16", "1024x768x16"}));
-  EXPECT_EQ(hal.has_desktop_mode, 1);
-  EXPECT_EQ(ModeText(hal.chosen_mode), "640x480x16");
-  EXPECT_EQ(hal.driver_guid_ptr, nullptr);
-  EXPECT_EQ(hal.device_guid_ptr, &hal.device_guid);
-  EXPECT_TRUE(IsEqualGUID(hal.device_guid, HAL_GUID));
-
-  // A 16-bit desktop cannot host a device without 16-bit targets: no desktop entry, first real mode.
-  const DeviceEntry& tnl = device_table[1];
-  EXPECT_EQ(ModesOf(tnl), (std::vector<std::string>{"640x480x32", "800x600x24"}));
-  EXPECT_EQ(tnl.has_desktop_mode, 0);
-  EXPECT_EQ(ModeText(tnl.chosen_mode), "640x480x32");
-
-  // A secondary driver's device carries the driver's name and its own copy of the driver GUID.
-  const DeviceEntry& second = device_table[2];
-  EXPECT_STREQ(second.name, "Second Card");
-  ASSERT_EQ(second.driver_guid_ptr, &second.driver_guid);
-  EXPECT_TRUE(IsEqualGUID(second.driver_guid, SECOND_CARD));
-  EXPECT_EQ(second.is_hardware, static_cast<int32_t>(D3DDEVCAPS_HWRASTERIZATION));
-}
-
-TEST(PickerEnumeration, StopsAtTheTableLimitsAndCutsLongNames) {
-  ClearDeviceTable();
-  std::vector<DDSURFACEDESC2> many_modes;
-  for (DWORD i = 0; i < MAX_PICKER_MODES + 5; ++i) many_modes.push_back(Mode(640 + i, 480, 16));
-  Driver driver("driver", nullptr, many_modes);
-  EXPECT_EQ(driver.scratch.mode_count, MAX_PICKER_MODES);
-  for (int i = 0; i < MAX_PICKER_DEVICES + 3; ++i) {
-    driver.AddDevice("A device name much longer than the forty bytes of the list", DDBD_16, true, HAL_GUID);
-  }
-  ASSERT_EQ(device_count, MAX_PICKER_DEVICES);
-  const DeviceEntry& last = device_table[MAX_PICKER_DEVICES - 1];
-  EXPECT_EQ(last.mode_count, MAX_PICKER_MODES);
-  EXPECT_EQ(ModeText(last.modes[MAX_PICKER_MODES - 1]), "739x480x16");
-  EXPECT_EQ(std::string(last.name), std::string("A device name much longer than the forty bytes").substr(0, 39));
-}
-
-TEST_F(PickerDialog, ListsTheDevicesAndTheSelectedDevicesModes) {
-  SetDesktopBitsPerPixelOverride(0);
+TEST_F(PickerDialog, OkWithoutAChangeKeepsTheDesktopAndAFullScreenModeCanBeChosenAndUndone) {
   EXPECT_EQ(RunPicker({DialogAnswerStep::Ok()}), 2);
   ASSERT_EQ(g_list_states.size(), 1u);
-  const ListState& opened = g_list_states[0];
-  EXPECT_EQ(opened.devices, (std::vector<std::string>{"Direct3D HAL", "Direct3D T&L HAL", "Second Card"}));
-  EXPECT_EQ(opened.modes, (std::vector<std::string>{"16-bit Desktop Window", "640 x 480 x 16", "1024 x 768 x 16"}));
-  EXPECT_EQ(opened.device_selection, 0);
-  EXPECT_EQ(opened.mode_selection, 0);
-  // OK without a change keeps the first device in a window on the desktop.
-  Choice choice = Chosen();
-  EXPECT_EQ(choice.windowed, 1);
-  EXPECT_EQ(choice.device_guid, &device_table[0].device_guid);
-  EXPECT_EQ(selected_device, 0);
-}
+  EXPECT_EQ(g_list_states[0].devices, (std::vector<std::string>{"Direct3D HAL", "Direct3D T&L HAL", "Second Card"}));
+  EXPECT_EQ(g_list_states[0].modes,
+            (std::vector<std::string>{"16-bit Desktop Window", "640 x 480 x 16", "1024 x 768 x 16"}));
+  EXPECT_EQ(g_list_states[0].device_selection, 0);
+  EXPECT_EQ(g_list_states[0].mode_selection, 0);
+  EXPECT_EQ(Chosen().windowed, 1);
+  EXPECT_EQ(Chosen().device_guid, &device_table[0].device_guid);
 
-TEST_F(PickerDialog, OkWithAFullScreenModeAndBackToTheDesktop) {
   EXPECT_EQ(RunPicker({DialogAnswerStep::Select(IDC_MODE_LIST, 2), DialogAnswerStep::Ok()}), 1);
-  Choice choice = Chosen();
-  EXPECT_EQ(choice.windowed, 0);
-  ASSERT_NE(choice.mode, nullptr);
-  EXPECT_EQ(ModeText(*choice.mode), "1024x768x16");
-  EXPECT_EQ(device_table[0].chosen_mode_index, 2);
-
+  EXPECT_EQ(Chosen().windowed, 0);
+  EXPECT_EQ(ModeText(*Chosen().mode), "1024x768x16");
   // Opening again shows the confirmed mode; the desktop entry makes the device windowed again.
   EXPECT_EQ(RunPicker({DialogAnswerStep::Select(IDC_MODE_LIST, 0), DialogAnswerStep::Ok()}), 1);
   EXPECT_EQ(g_list_states[0].mode_selection, 2);
   EXPECT_EQ(Chosen().windowed, 1);
-  EXPECT_EQ(device_table[0].chosen_mode_index, 0);
 }
 
-TEST_F(PickerDialog, CancelAndUnchangedPicksKeepTheChoice) {
+TEST_F(PickerDialog, CancelAndARoundTripKeepTheChoiceAndAnotherDeviceShowsItsLastConfirmedMode) {
   EXPECT_EQ(RunPicker({DialogAnswerStep::Select(IDC_DEVICE_LIST, 1), DialogAnswerStep::Select(IDC_MODE_LIST, 1),
                        DialogAnswerStep::Cancel()}),
             2);
   EXPECT_EQ(selected_device, 0);
-  EXPECT_EQ(Chosen().windowed, 1);
   EXPECT_EQ(device_table[1].chosen_mode_index, 0);
-  // Wandering away and back to the same device and mode is no change either.
   EXPECT_EQ(RunPicker({DialogAnswerStep::Select(IDC_DEVICE_LIST, 2), DialogAnswerStep::Select(IDC_DEVICE_LIST, 0),
                        DialogAnswerStep::Ok()}),
             2);
   EXPECT_EQ(selected_device, 0);
-}
 
-TEST_F(PickerDialog, AnotherDeviceShowsItsModesAtItsLastConfirmedIndex) {
   EXPECT_EQ(RunPicker({DialogAnswerStep::Select(IDC_DEVICE_LIST, 1), DialogAnswerStep::Select(IDC_MODE_LIST, 1),
                        DialogAnswerStep::Ok()}),
             1);
-  ASSERT_EQ(g_list_states.size(), 3u);
-  EXPECT_EQ(g_list_states[1].device_selection, 1);
   EXPECT_EQ(g_list_states[1].modes, (std::vector<std::string>{"640 x 480 x 32", "800 x 600 x 24"}));
   EXPECT_EQ(g_list_states[1].mode_selection, 0);  // never confirmed
-  EXPECT_EQ(selected_device, 1);
-  Choice choice = Chosen();
-  EXPECT_EQ(choice.windowed, 0);
-  EXPECT_EQ(ModeText(*choice.mode), "800x600x24");
-
+  EXPECT_EQ(ModeText(*Chosen().mode), "800x600x24");
   // Back on the first device, then on the second again: its confirmed mode 1 is selected.
   RunPicker({DialogAnswerStep::Select(IDC_DEVICE_LIST, 0), DialogAnswerStep::Select(IDC_DEVICE_LIST, 1),
              DialogAnswerStep::Cancel()});
-  ASSERT_EQ(g_list_states.size(), 3u);
-  EXPECT_EQ(g_list_states[0].device_selection, 1);
   EXPECT_EQ(g_list_states[1].modes.size(), 3u);
-  EXPECT_EQ(g_list_states[1].mode_selection, 0);
   EXPECT_EQ(g_list_states[2].mode_selection, 1);
-}
 
-TEST_F(PickerDialog, ChosenDeviceGivesTheDriverOfTheEntry) {
   RunPicker({DialogAnswerStep::Select(IDC_DEVICE_LIST, 2), DialogAnswerStep::Ok()});
-  ASSERT_EQ(selected_device, 2);
   Renderer renderer;
-  Choice choice;
-  GetChosenDevice(&renderer, &choice.device_guid, &choice.mode, &choice.windowed, &choice.hardware);
+  const Choice choice = Chosen(&renderer);
   EXPECT_EQ(renderer.driver_guid, &device_table[2].driver_guid);
-  EXPECT_EQ(choice.windowed, 0);
   EXPECT_EQ(ModeText(*choice.mode), "1280x1024x32");
-  EXPECT_EQ(choice.hardware, static_cast<int32_t>(D3DDEVCAPS_HWRASTERIZATION));
   ClearDeviceTable();
-  GetChosenDevice(&renderer, &choice.device_guid, &choice.mode, &choice.windowed, &choice.hardware);
-  EXPECT_EQ(renderer.driver_guid, nullptr);
-  EXPECT_EQ(choice.device_guid, nullptr);
-  EXPECT_EQ(choice.mode, nullptr);
-  EXPECT_EQ(choice.windowed, 1);
-}
-
-// Through the DirectDraw enumeration the platform links: whatever drivers it offers, every listed mode
-// suits its device and a primary driver that renders windowed lists the desktop first.
-TEST_F(PickerDialog, PickDeviceEnumeratesThePlatformsDrivers) {
-  SetDesktopBitsPerPixelOverride(16);
-  int result = PickDevice(nullptr);
-  SetDesktopBitsPerPixelOverride(0);
-  ASSERT_EQ(result, 2);
-  ASSERT_GE(device_count, 1);
-  for (int i = 0; i < device_count; ++i) {
-    const DeviceEntry& entry = device_table[i];
-    ASSERT_GE(entry.mode_count, 1u);
-    for (uint32_t j = 0; j < entry.mode_count; ++j) {
-      DWORD bits = entry.modes[j].ddpfPixelFormat.dwRGBBitCount;
-      DWORD needed = bits == 32 ? DDBD_32 : bits == 24 ? DDBD_24 : bits == 16 ? DDBD_16 : 0;
-      EXPECT_NE(entry.device_desc.dwDeviceRenderBitDepth & needed, 0u) << entry.name << " mode " << j;
-    }
-    bool desktop_expected = entry.driver_guid_ptr == nullptr &&
-                            (entry.hal_caps.dwCaps2 & DDCAPS2_CANRENDERWINDOWED) != 0 &&
-                            (entry.device_desc.dwDeviceRenderBitDepth & DDBD_16) != 0;
-    EXPECT_EQ(entry.has_desktop_mode, desktop_expected ? 1 : 0) << entry.name;
-    if (desktop_expected) {
-      EXPECT_EQ(ModeText(entry.modes[0]), "0x0x16");
-    }
-  }
+  EXPECT_EQ(Chosen().device_guid, nullptr);
   EXPECT_EQ(Chosen().windowed, 1);
 }

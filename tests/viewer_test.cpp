@@ -100,13 +100,6 @@ class ViewerTest : public ::testing::Test {
     SDL_PushEvent(&event);
     Pump();
   }
-  // Scene pixels below the counter, in a coarse grid.
-  static int ScenePixels(const Frame& frame) {
-    int count = 0;
-    for (int y = 40; y < frame.height; y += 4)
-      for (int x = 0; x < frame.width; x += 4) count += frame.IsClearBlue(x, y) ? 0 : 1;
-    return count;
-  }
   // A drag that moves all three orbit values away from the scene camera's.
   void Drag() {
     Send(WM_LBUTTONDOWN, MK_LBUTTON, At(100, 100));
@@ -131,17 +124,14 @@ TEST_F(ViewerTest, StartUpWritesTheReportsAndDrawsTheSceneWithItsCounter) {
   Frame frame;
   ASSERT_TRUE(GetLastPresentedFrame(&frame.width, &frame.height, &frame.rgba));
   ASSERT_GT(frame.height, 100);
-  EXPECT_GT(ScenePixels(frame), (frame.width / 4) * (frame.height / 4) / 3) << "the room should fill much of the view";
-  // "FPS 0" in pure red from (10, 10): some red pixels there, none in the same band further right.
-  int red_near = 0, red_far = 0;
-  for (int y = 10; y < 24; ++y) {
-    for (int x = 10; x < 60; ++x) {
-      const uint8_t* p = frame.At(x, y);
-      red_near += p[0] > 200 && p[1] < 60 && p[2] < 60;
-      const uint8_t* q = frame.At(x + 300, y);
-      red_far += q[0] > 200 && q[1] < 60 && q[2] < 60;
-    }
-  }
+  // The room fills much of the view; "FPS 0" is drawn in pure red from (10, 10), nowhere further right.
+  int scene_pixels = 0, red_near = 0, red_far = 0;
+  for (int y = 40; y < frame.height; y += 4)
+    for (int x = 0; x < frame.width; x += 4) scene_pixels += frame.IsClearBlue(x, y) ? 0 : 1;
+  auto red = [&frame](int x, int y) { return frame.At(x, y)[0] > 200 && frame.At(x, y)[1] < 60 && frame.At(x, y)[2] < 60; };
+  for (int y = 10; y < 24; ++y)
+    for (int x = 10; x < 60; ++x) red_near += red(x, y), red_far += red(x + 300, y);
+  EXPECT_GT(scene_pixels, (frame.width / 4) * (frame.height / 4) / 3);
   EXPECT_GT(red_near, 10);
   EXPECT_EQ(red_far, 0);
 }
@@ -186,18 +176,12 @@ TEST_F(ViewerTest, DragsOrbitOnlyWithExactlyOneButtonAndKeysMoveTheLight) {
   EXPECT_EQ(g_renderer->lighting_off, 1) << "start-up switches lighting off once";
   EXPECT_EQ(Send(WM_KEYDOWN, VK_SPACE), 0);
   EXPECT_EQ(g_renderer->lighting_off, 0);
-}
-
-TEST_F(ViewerTest, FramesChangeAsTheLightFlies) {
-  Start();
-  const Frame early = Render();
-  for (int i = 0; i < 60; ++i) g_renderer->RenderFrame();
-  const Frame later = Render();
-  ASSERT_EQ(early.rgba.size(), later.rgba.size());
-  size_t differing = 0;
-  for (int y = 40; y < early.height; ++y)
-    for (int x = 0; x < early.width; ++x) differing += std::memcmp(early.At(x, y), later.At(x, y), 3) != 0;
-  EXPECT_GT(differing, 1000u);
+  // Alt+F4 does nothing at all; Escape closes.
+  EXPECT_EQ(Send(WM_SYSKEYDOWN, VK_F4), 0);
+  ASSERT_NE(g_renderer, nullptr);
+  Send(WM_KEYDOWN, VK_ESCAPE);
+  EXPECT_EQ(g_renderer, nullptr);
+  EXPECT_EQ(g_scene, nullptr);
 }
 
 TEST_F(ViewerTest, FileOpenReplacesTheSceneWithItsAnimationAndTitle) {
@@ -265,19 +249,6 @@ TEST_F(ViewerTest, WithoutASceneTheBoxNamesThePathAndKeysDoNothing) {
   // File/Open then loads a scene into the empty window.
   EXPECT_TRUE(ReplaceScene("light.ase"));
   EXPECT_NE(g_renderer->camera, nullptr);
-}
-
-TEST_F(ViewerTest, EscapeAndTheCloseBoxEndTheLoopAndAltF4DoesNothing) {
-  for (UINT message : {static_cast<UINT>(WM_KEYDOWN), static_cast<UINT>(WM_CLOSE)}) {
-    Start();
-    MainWindowProc(g_main_window, message, message == WM_KEYDOWN ? VK_ESCAPE : 0, 0);
-    EXPECT_EQ(g_renderer, nullptr);
-    EXPECT_EQ(g_scene, nullptr);
-    EXPECT_EQ(RunMessageLoop(), 0);
-  }
-  Start();
-  EXPECT_EQ(Send(WM_SYSKEYDOWN, VK_F4), 0);
-  EXPECT_NE(g_renderer, nullptr);
 }
 
 // Every device re-creation keeps the user's orbit; the projection follows the window's shape.
@@ -354,29 +325,12 @@ TEST_F(ViewerTest, AMinimisedWindowShowsNoBoxAndRendersNothingUntilRestored) {
   EXPECT_TRUE(TakeBoxes().empty());
 }
 
-// --device and --mode as the programs pass them: selections in the picker's lists, confirmed headless;
-// an index past a list ends the start-up with a usage error naming the range.
-TEST_F(ViewerTest, PreselectedDeviceIsTheOneStartedAndAnIndexPastTheListIsRefused) {
-  LaunchOptions launch;
-  launch.device_index = 1;
-  QueuePickerPreselection(launch, true);
-  g_launch_options = launch;
+// --device as the programs pass it: a selection in the picker's list, confirmed headless.
+TEST_F(ViewerTest, PreselectedDeviceIsTheOneStarted) {
+  g_launch_options.device_index = 1;
+  QueuePickerPreselection(g_launch_options, true);
   Start();
   EXPECT_EQ(selected_device, 1);
-  DestroyWindow(g_main_window);
-  RunMessageLoop();
-  for (int which = 0; which < 2; ++which) {
-    g_launch_options = LaunchOptions();
-    (which == 0 ? g_launch_options.device_index : g_launch_options.mode_index) = 99;
-    EXPECT_FALSE(StartViewer(nullptr));
-    EXPECT_EQ(g_run_failure, RunFailure::BAD_PRESELECTION);
-    EXPECT_NE(g_run_failure_text.find(which == 0 ? "--device 99 is past the list: the devices are 0 to "
-                                                 : "--mode 99 is past the list: the modes of device 0 are 0 to "),
-              std::string::npos)
-        << g_run_failure_text;
-    DestroyWindow(g_main_window);
-    RunMessageLoop();
-  }
 }
 
 }  // namespace
