@@ -280,6 +280,10 @@ def scene_seeds():
     write("scene", "parent_listed_first.ase",
           scene(geom_object("Child", "Root", (5, 5, 5)) + geom_object("Root", "", (0, 0, 0))))
     write("scene", "header_only.ase", "*3DSMAX_ASCIIEXPORT\t200\n")
+    # Files with a byte-order mark are decoded before any reader sees them; the odd byte at the end is a
+    # code unit cut in half.
+    write("scene", "utf16_le.ase", b"\xff\xfe" + scene().encode("utf-16-le") + b"\x41")
+    write("scene", "utf16_be.ase", b"\xfe\xff" + scene().encode("utf-16-be"))
     # The keywords the complete scene leaves out: the other two maps, emissive colour, scale rows.
     write("scene", "maps_and_scale.ase", scene()
           .replace("*MAP_DIFFUSE {", "*MAP_AMBIENT {", 1)
