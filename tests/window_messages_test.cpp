@@ -40,35 +40,11 @@ LRESULT Record(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   return 0;
 }
 
-// Leaves everything else to the default, system keys included.
-LRESULT DefaultingProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+// Swallows system keys, as the viewer does, and leaves everything else to the default.
+LRESULT TestProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   Record(window, message, wparam, lparam);
-  return message == WM_CREATE || message == WM_DESTROY ? 0 : DefWindowProcA(window, message, wparam, lparam);
-}
-
-// Swallows system keys, as the viewer does.
-LRESULT SwallowingProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_SYSKEYDOWN) return Record(window, message, wparam, lparam);
-  return DefaultingProc(window, message, wparam, lparam);
-}
-
-void RegisterTestClass(const char* name, WNDPROC proc) {
-  WNDCLASSA wc = {};
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  wc.lpszClassName = name;
-  RegisterClassA(&wc);  // a second test in the same process finds it registered already
-}
-
-HWND OpenWindow(const char* class_name, bool with_menu) {
-  HMENU menu = with_menu ? LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAIN_MENU)) : nullptr;
-  HWND window = CreateWindowExA(0, class_name, "KESTREL", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640,
-                                480, nullptr, menu, GetModuleHandleA(nullptr), nullptr);
-  if (window != nullptr) ShowWindow(window, SW_SHOWNORMAL);
-  return window;
+  if (message == WM_CREATE || message == WM_DESTROY || message == WM_SYSKEYDOWN) return 0;
+  return DefWindowProcA(window, message, wparam, lparam);
 }
 
 // Takes every queued message to the window procedures, as the viewer's loop does.
@@ -96,12 +72,17 @@ class WindowMessages : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(StartPlatform(true));
-    RegisterTestClass("KESTRELTEST", DefaultingProc);
-    RegisterTestClass("KESTRELSWALLOW", SwallowingProc);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = TestProc;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = "KESTRELTEST";
+    RegisterClassA(&wc);  // a second test in the same process finds it registered already
     DrainMessages();
     g_seen.clear();
-    window_ = OpenWindow("KESTRELTEST", true);
+    window_ = CreateWindowExA(0, "KESTRELTEST", "KESTREL", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640,
+                              480, nullptr, LoadMenuA(nullptr, MAKEINTRESOURCEA(IDR_MAIN_MENU)), nullptr, nullptr);
     ASSERT_NE(window_, nullptr);
+    ShowWindow(window_, SW_SHOWNORMAL);
     window_id_ = SDL_GetWindowID(GetSdlWindow(window_));
     RECT area;
     ASSERT_TRUE(GetClientAreaInWindow(window_, &area));
@@ -248,16 +229,12 @@ TEST_F(WindowMessages, KeysBecomeVirtualKeyMessages) {
 
 // The viewer swallows system keys, so Alt+F4 must reach its procedure and close nothing on the way.
 TEST_F(WindowMessages, AltF4ClosesNothingWhenTheProcedureSwallowsSystemKeys) {
-  HWND swallowing = OpenWindow("KESTRELSWALLOW", true);
-  ASSERT_NE(swallowing, nullptr);
-  window_id_ = SDL_GetWindowID(GetSdlWindow(swallowing));
   g_seen.clear();
   PushKey(SDLK_F4, KMOD_LALT, true);
   DrainMessages();
-  EXPECT_TRUE(IsWindow(swallowing));
+  EXPECT_TRUE(IsWindow(window_));
   ASSERT_EQ(SeenOf(WM_SYSKEYDOWN).size(), 1u);
   EXPECT_TRUE(SeenOf(WM_CLOSE).empty());
-  DestroyWindow(swallowing);
 }
 
 TEST_F(WindowMessages, CloseBoxDestroysAndQuitEndsTheLoop) {
