@@ -19,10 +19,7 @@
 
 namespace {
 
-void ReportPath(const char* path, const std::string& why) {
-  const std::string text = std::string("Cannot open \"") + path + "\": " + why + ".";
-  ShowReport(text.c_str());
-}
+void ReportPath(const char* path, const std::string& why) { ShowReport(CannotOpenText(path, why).c_str()); }
 
 // The old scene's lights stay enabled on the device unless switched off; the new scene's lights then
 // take the indices from 0 again.
@@ -48,6 +45,10 @@ std::string SceneOpenProblem(const char* path) {
   if (file == nullptr) return std::string("it cannot be read (") + std::strerror(errno) + ")";
   std::fclose(file);
   return "";
+}
+
+std::string CannotOpenText(const char* path, const std::string& why) {
+  return std::string("Cannot open \"") + path + "\": " + why + ".";
 }
 
 bool ReplaceScene(const char* path) {

@@ -9,6 +9,8 @@
 // Why the file at path cannot be opened for reading, in words for the user ("there is no such file");
 // an empty string when it can be.
 std::string SceneOpenProblem(const char* path);
+// The words the user is shown for such a path: "Cannot open "path": why."
+std::string CannotOpenText(const char* path, const std::string& why);
 
 // File/Open: reads the scene at path with its skin weights and animation (playing, as at start-up),
 // and when it is a scene, destroys the loaded one and applies the new one; the title then names the

@@ -50,6 +50,7 @@ bool Fail(RunFailure failure, const std::string& text) {
 // --device and --mode name entries of lists that exist only once the devices are enumerated.
 bool PreselectionFits() {
   const LaunchOptions& launch = g_launch_options;
+  if (device_count == 0) return true;  // the start-up ends silently anyway
   if (launch.device_index >= device_count) {
     return Fail(RunFailure::BAD_PRESELECTION, "--device " + std::to_string(launch.device_index) +
                                                   " is past the list: the devices are 0 to " +
@@ -70,7 +71,7 @@ bool PreselectionFits() {
 bool OpenStartUpScene(const char* path) {
   const std::string problem = SceneOpenProblem(path);
   if (!problem.empty()) {
-    const std::string text = std::string("Cannot open \"") + path + "\": " + problem + ".";
+    const std::string text = CannotOpenText(path, problem);
     std::fprintf(stderr, "kestrel: %s\n", text.c_str());
     if (g_launch_options.end_without_scene) return Fail(RunFailure::NO_SCENE, text);
     ShowReport(text.c_str());
