@@ -76,39 +76,34 @@ std::vector<std::string> ModesOf(const DeviceEntry& entry) {
   return texts;
 }
 
-// What the dialog's two lists show after each message the picker handled.
-struct ListState {
-  std::vector<std::string> devices, modes;
-  int device_selection = -1, mode_selection = -1;
-};
-std::vector<ListState> g_list_states;
-
-std::vector<std::string> ListTexts(HWND dialog, int id) {
-  std::vector<std::string> texts;
-  LRESULT count = SendDlgItemMessageA(dialog, id, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    char text[128] = {};
-    SendDlgItemMessageA(dialog, id, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-    texts.push_back(text);
+// The two lists as the user sees them, "devices / modes", the selected item of each marked with '*'.
+std::string ListsShown(HWND dialog) {
+  std::string shown;
+  for (int id : {IDC_DEVICE_LIST, IDC_MODE_LIST}) {
+    const LRESULT selected = SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0);
+    const LRESULT count = SendDlgItemMessageA(dialog, id, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      char text[128] = {};
+      SendDlgItemMessageA(dialog, id, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+      shown += std::string(i == selected ? "*" : "") + text + (i + 1 < count ? "|" : "");
+    }
+    if (id == IDC_DEVICE_LIST) shown += " / ";
   }
-  return texts;
+  return shown;
 }
+// After the dialog opened and after each pick.
+std::vector<std::string> g_shown;
 
 INT_PTR WatchingPickerProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   INT_PTR result = PickerDialogProc(dialog, message, wparam, lparam);
   if (message == WM_INITDIALOG || (message == WM_COMMAND && HIWORD(wparam) == CBN_SELENDOK)) {
-    ListState state;
-    state.devices = ListTexts(dialog, IDC_DEVICE_LIST);
-    state.modes = ListTexts(dialog, IDC_MODE_LIST);
-    state.device_selection = static_cast<int>(SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, CB_GETCURSEL, 0, 0));
-    state.mode_selection = static_cast<int>(SendDlgItemMessageA(dialog, IDC_MODE_LIST, CB_GETCURSEL, 0, 0));
-    g_list_states.push_back(state);
+    g_shown.push_back(ListsShown(dialog));
   }
   return result;
 }
 
 INT_PTR RunPicker(const std::vector<DialogAnswerStep>& steps) {
-  g_list_states.clear();
+  g_shown.clear();
   QueueDialogAnswer(steps);
   return DialogBoxParamA(nullptr, MAKEINTRESOURCEA(IDD_DEVICE_PICKER), nullptr, WatchingPickerProc, 0);
 }
@@ -176,12 +171,8 @@ class PickerDialog : public ::testing::Test {
 
 TEST_F(PickerDialog, OkWithoutAChangeKeepsTheDesktopAndAFullScreenModeCanBeChosenAndUndone) {
   EXPECT_EQ(RunPicker({DialogAnswerStep::Ok()}), 2);
-  ASSERT_EQ(g_list_states.size(), 1u);
-  EXPECT_EQ(g_list_states[0].devices, (std::vector<std::string>{"Direct3D HAL", "Direct3D T&L HAL", "Second Card"}));
-  EXPECT_EQ(g_list_states[0].modes,
-            (std::vector<std::string>{"16-bit Desktop Window", "640 x 480 x 16", "1024 x 768 x 16"}));
-  EXPECT_EQ(g_list_states[0].device_selection, 0);
-  EXPECT_EQ(g_list_states[0].mode_selection, 0);
+  EXPECT_EQ(g_shown, std::vector<std::string>{"*Direct3D HAL|Direct3D T&L HAL|Second Card / "
+                                               "*16-bit Desktop Window|640 x 480 x 16|1024 x 768 x 16"});
   EXPECT_EQ(Chosen().windowed, 1);
   EXPECT_EQ(Chosen().device_guid, &device_table[0].device_guid);
 
@@ -190,7 +181,7 @@ TEST_F(PickerDialog, OkWithoutAChangeKeepsTheDesktopAndAFullScreenModeCanBeChose
   EXPECT_EQ(ModeText(*Chosen().mode), "1024x768x16");
   // Opening again shows the confirmed mode; the desktop entry makes the device windowed again.
   EXPECT_EQ(RunPicker({DialogAnswerStep::Select(IDC_MODE_LIST, 0), DialogAnswerStep::Ok()}), 1);
-  EXPECT_EQ(g_list_states[0].mode_selection, 2);
+  EXPECT_EQ(g_shown[0].substr(g_shown[0].find('*', 2)), "*1024 x 768 x 16");
   EXPECT_EQ(Chosen().windowed, 1);
 }
 
@@ -208,14 +199,14 @@ TEST_F(PickerDialog, CancelAndARoundTripKeepTheChoiceAndAnotherDeviceShowsItsLas
   EXPECT_EQ(RunPicker({DialogAnswerStep::Select(IDC_DEVICE_LIST, 1), DialogAnswerStep::Select(IDC_MODE_LIST, 1),
                        DialogAnswerStep::Ok()}),
             1);
-  EXPECT_EQ(g_list_states[1].modes, (std::vector<std::string>{"640 x 480 x 32", "800 x 600 x 24"}));
-  EXPECT_EQ(g_list_states[1].mode_selection, 0);  // never confirmed
+  // A device never confirmed opens at its first mode.
+  EXPECT_EQ(g_shown[1], "Direct3D HAL|*Direct3D T&L HAL|Second Card / *640 x 480 x 32|800 x 600 x 24");
   EXPECT_EQ(ModeText(*Chosen().mode), "800x600x24");
   // Back on the first device, then on the second again: its confirmed mode 1 is selected.
   RunPicker({DialogAnswerStep::Select(IDC_DEVICE_LIST, 0), DialogAnswerStep::Select(IDC_DEVICE_LIST, 1),
              DialogAnswerStep::Cancel()});
-  EXPECT_EQ(g_list_states[1].modes.size(), 3u);
-  EXPECT_EQ(g_list_states[2].mode_selection, 1);
+  ASSERT_EQ(g_shown.size(), 3u);
+  EXPECT_EQ(g_shown[2], "Direct3D HAL|*Direct3D T&L HAL|Second Card / 640 x 480 x 32|*800 x 600 x 24");
 
   RunPicker({DialogAnswerStep::Select(IDC_DEVICE_LIST, 2), DialogAnswerStep::Ok()});
   Renderer renderer;
