@@ -65,31 +65,37 @@ size_t PutUtf8(uint32_t code, char* out) {
 
 constexpr uint32_t REPLACEMENT_CHARACTER = 0xFFFD;
 
-// UTF-16 after its mark into a new buffer of UTF-8. Each code unit gives at most three bytes (a pair
-// gives four for two units), so the output never needs more than half as much again as the input.
-char* Utf16ToUtf8(const uint8_t* units, size_t size, bool big_endian, size_t* out_size) {
-  char* out = static_cast<char*>(std::malloc(size / 2 * 3 + 4));
-  if (out == nullptr) return nullptr;
-  auto unit_at = [&](size_t i) {
-    return big_endian ? static_cast<uint32_t>(units[i] << 8 | units[i + 1])
-                      : static_cast<uint32_t>(units[i + 1] << 8 | units[i]);
-  };
+template <bool HIGH_BYTE_FIRST>
+uint32_t CodeUnitAt(const uint8_t* units, size_t i) {
+  return HIGH_BYTE_FIRST ? static_cast<uint32_t>(units[i] << 8 | units[i + 1])
+                         : static_cast<uint32_t>(units[i + 1] << 8 | units[i]);
+}
+
+// UTF-16 after its mark into UTF-8. Each code unit gives at most three bytes (a pair gives four for two
+// units), so out needs no more than half as much again as the input, plus four.
+template <bool HIGH_BYTE_FIRST>
+size_t Utf16ToUtf8(const uint8_t* units, size_t size, char* out) {
   size_t length = 0;
   size_t i = 0;
   for (; i + 1 < size; i += 2) {
-    uint32_t code = unit_at(i);
-    if (code >= 0xD800 && code <= 0xDBFF && i + 3 < size && unit_at(i + 2) >= 0xDC00 && unit_at(i + 2) <= 0xDFFF) {
-      code = 0x10000 + ((code - 0xD800) << 10) + (unit_at(i + 2) - 0xDC00);
-      i += 2;
-    } else if (code >= 0xD800 && code <= 0xDFFF) {
-      code = REPLACEMENT_CHARACTER;
+    uint32_t code = CodeUnitAt<HIGH_BYTE_FIRST>(units, i);
+    if (code < 0x80) {  // nearly all of a scene file
+      out[length++] = static_cast<char>(code);
+      continue;
     }
+    if (code >= 0xD800 && code <= 0xDBFF && i + 3 < size) {
+      const uint32_t low = CodeUnitAt<HIGH_BYTE_FIRST>(units, i + 2);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+        i += 2;
+      }
+    }
+    if (code >= 0xD800 && code <= 0xDFFF) code = REPLACEMENT_CHARACTER;
     length += PutUtf8(code, out + length);
   }
   // A last byte without its partner: the file was cut inside a character.
   if (i < size) length += PutUtf8(REPLACEMENT_CHARACTER, out + length);
-  *out_size = length;
-  return out;
+  return length;
 }
 
 }  // namespace
@@ -156,12 +162,14 @@ bool TextStream::DecodeByteOrderMark() {
   const bool little = size_ >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
   const bool big = size_ >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF;
   if (!little && !big) return true;
-  size_t decoded_size = 0;
-  char* decoded = Utf16ToUtf8(bytes + 2, size_ - 2, big, &decoded_size);
+  const size_t size = size_ - 2;
+  char* decoded = static_cast<char*>(std::malloc(size / 2 * 3 + 4));
   if (decoded == nullptr) {
     Close();
     return false;
   }
+  const size_t decoded_size =
+      big ? Utf16ToUtf8<true>(bytes + 2, size, decoded) : Utf16ToUtf8<false>(bytes + 2, size, decoded);
   std::free(data_);
   data_ = decoded;
   size_ = decoded_size;
