@@ -118,7 +118,6 @@ TEST_F(ViewerTest, StartUpWritesTheReportsAndDrawsTheSceneWithItsCounter) {
   EXPECT_NE(ReadTextFile("test.txt").find("Camera Num = 1"), std::string::npos);
   const std::string trace = ReadTextFile("out.txt");
   EXPECT_NE(trace.find("Omni01 *CONTROL_POS_TRACK"), std::string::npos);
-  EXPECT_NE(trace.find("LastFrame = 300\nTicksPerFrame = 160\n"), std::string::npos);
   EXPECT_EQ(ReadTextFile("Banner.txt").substr(0, 29), "VERTEX 0 \"Cap\"  Weight 1.0000");
 
   Frame frame;
