@@ -17,8 +17,8 @@ std::string RichScene();
 // The header line every fixture needs, followed by body.
 std::string WithHeader(const std::string& body);
 
-// A scene of bare objects "N0" to "N<links - 1>", each the child of the one before; closed makes N0 the
-// child of the last, so the chain is one long loop.
+// A scene of objects "N0" to "N<links - 1>" without meshes, each the child of the one before and placed
+// one unit further along x; closed makes N0 the child of the last, so the chain is one long loop.
 std::string ParentChainScene(int links, bool closed);
 
 // Writes text to file_name in the working directory (a ScopedTempDir) and loads it with LoadScene;
