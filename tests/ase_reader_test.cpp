@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
-#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -51,12 +50,9 @@ class SceneText {
     out_ << ' ' << label;
     out_ << ' ' << v.x << ' ' << v.y << ' ' << v.z;
   }
-  void Scalar(const char* label, float value) {
-    if (value != 0) Vector(label, {value, 0, 0});
-  }
   void Colour(const char* label, const D3DCOLORVALUE& c) {
     Vector(label, {c.r, c.g, c.b});
-    Scalar("alpha", c.a);
+    Vector("alpha", {c.a, 0, 0});
   }
   void Transforms(const SceneNode& node) {
     out_ << '\n';
@@ -65,10 +61,10 @@ class SceneText {
       const NodeTm& tm = node.node_tms[slot];
       if (std::memcmp(&tm, &EMPTY, sizeof(tm)) == 0) continue;
       out_ << "  tm" << slot << " \"" << tm.node_name << '"';
-      Scalar("rotangle", tm.rot_angle);
+      Vector("rotangle", {tm.rot_angle, 0, 0});
       Vector("row0", tm.row0), Vector("row1", tm.row1), Vector("row2", tm.row2), Vector("row3", tm.row3);
       Vector("pos", tm.pos), Vector("rotaxis", tm.rot_axis), Vector("scale", tm.scale);
-      Vector("scaleaxis", tm.scale_axis), Scalar("scaleaxisang", tm.scale_axis_angle);
+      Vector("scaleaxis", tm.scale_axis), Vector("scaleaxisang", {tm.scale_axis_angle, 0, 0});
       out_ << '\n';
     }
   }
@@ -78,12 +74,8 @@ class SceneText {
     out_ << indent << "material " << index;
     if (m.submaterial_count != 0) out_ << " subs " << +m.submaterial_count;
     Colour("diffuse", m.diffuse), Colour("ambient", m.ambient), Colour("specular", m.specular);
-    Colour("emissive", m.emissive), Scalar("power", m.power);
+    Colour("emissive", m.emissive), Vector("power", {m.power, 0, 0});
     if (m.has_bitmap || m.bitmap_name[0] != 0) out_ << " bitmap " << +m.has_bitmap << " \"" << m.bitmap_name << '"';
-    // A shorter name must not leave the end of a longer one behind it.
-    if (std::any_of(m.bitmap_name + std::strlen(m.bitmap_name), std::end(m.bitmap_name), [](char c) { return c != 0; })) {
-      out_ << " stale bytes after the name";
-    }
     out_ << '\n';
     for (int s = 0; m.submaterials != nullptr && s < m.submaterial_count; ++s) {
       Describe(m.submaterials[s], s, indent + "  ");
@@ -122,7 +114,7 @@ class SceneText {
     }
     List("faces", o.face_count, o.faces, 3);
     List("ids", o.face_material_ids != nullptr ? o.face_count : 0, o.face_material_ids, 1);
-    List("texture vertices", o.texture_vertex_count, o.texture_vertices != nullptr ? &o.texture_vertices->u : nullptr, 2);
+    List("texture vertices", o.texture_vertex_count, reinterpret_cast<const float*>(o.texture_vertices), 2);
     List("texture faces", o.texture_face_count, o.texture_faces, 3);
     for (const FaceGroup* g = o.face_groups; g != nullptr; g = g->next) {
       List(("group " + std::to_string(g->material_id)).c_str(), g->face_count, g->face_indices, 3);
@@ -180,8 +172,8 @@ TEST(SceneReader, OverlongListsAndNestingStayBounded) {
   AseScene scene;
   // The first bare line takes the next eight keywords as its labels, so the real line is the 65537th that
   // the list counts: a 16-bit face number would be back at 0 there.
-  ASSERT_TRUE(LoadSceneText(&scene, WithHeader("*GEOMOBJECT { *NODE_NAME \"M\" *MESH { *MESH_NUMFACES 1 *MESH_FACE_LIST {" +
-                                               Repeat(" *MESH_FACE", 65536 + 8) +
+  ASSERT_TRUE(LoadSceneText(&scene, WithHeader("*GEOMOBJECT { *NODE_NAME \"M\" *MESH { *MESH_NUMFACES 1"
+                                               " *MESH_FACE_LIST {" + Repeat(" *MESH_FACE", 65536 + 8) +
                                                " *MESH_FACE 9: A: 9 B: 9 C: 9 AB: 1 BC: 1 CA: 0 *MESH_SMOOTHING 0"
                                                " *MESH_MTLID 9 } } }")));
   EXPECT_EQ(scene.geom_objects->faces[0], 0);
@@ -189,45 +181,31 @@ TEST(SceneReader, OverlongListsAndNestingStayBounded) {
 
   scene.DestroyScene();
   ASSERT_TRUE(LoadSceneText(&scene, WithHeader("*MATERIAL_LIST { *MATERIAL_COUNT 1 *MATERIAL 0 {" +
-                                               Repeat(" *NUMSUBMTLS 1 *SUBMATERIAL 0 {", 100000) + Repeat(" }", 100000) +
-                                               " } } *GEOMOBJECT { *NODE_NAME \"After\" }\n" +
-                                               Repeat("*LIGHTOBJECT { *NODE_NAME \"L\" }\n", 256))));
+                                               Repeat(" *NUMSUBMTLS 1 *SUBMATERIAL 0 {", 100000) +
+                                               Repeat(" }", 100000) +
+                                               " } } *GEOMOBJECT { *NODE_NAME \"After\" }")));
   int depth = 0;
   for (const Material* m = &scene.materials[0]; m->submaterial_count != 0; m = &m->submaterials[0]) ++depth;
   EXPECT_GE(depth, 1);
   EXPECT_LE(depth, 100);
   EXPECT_EQ(scene.geom_object_count, 1);
-  // 256 lights wrap the 8-bit count while the list keeps them all.
-  EXPECT_EQ(scene.light_count, 0);
-  int listed = 0;
-  for (const LightObject* l = scene.lights; l != nullptr; l = NextNode(l)) ++listed;
-  EXPECT_EQ(listed, 256);
 }
 
 TEST(SceneLoad, OpeningAndHeaderDecideTheLoadedFlag) {
   ScopedTempDir dir;
-  struct Case {
-    const char* name;
-    const char* text;  // null: no file at all
-    bool result;
-    uint8_t loaded;
-  } cases[] = {
-      {"no file", nullptr, false, 0},
-      {"empty file", "", false, 1},
-      {"other first token", "*GEOMOBJECT { *NODE_NAME \"Box\" }", false, 1},
-      {"header with a digit glued on", "*3DSMAX_ASCIIEXPORT2 *GEOMOBJECT { *NODE_NAME \"Box\" }", true, 1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  // No file at all, an empty file, another first token, the header with a digit glued on.
+  const struct { const char* text; bool result; uint8_t loaded; } cases[] = {
+      {nullptr, false, 0}, {"", false, 1}, {"*GEOMOBJECT { *NODE_NAME \"Box\" }", false, 1},
+      {"*3DSMAX_ASCIIEXPORT2 *GEOMOBJECT { *NODE_NAME \"Box\" }", true, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text != nullptr ? c.text : "no file");
     std::remove("test.txt");
     AseScene scene;
-    const bool result = c.text != nullptr ? LoadSceneText(&scene, c.text) : LoadScene(&scene, "none.ase");
-    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(c.text != nullptr ? LoadSceneText(&scene, c.text) : LoadScene(&scene, "none.ase"), c.result);
     EXPECT_EQ(scene.loaded, c.loaded);
     EXPECT_EQ(FileExists("test.txt"), c.loaded == 1);
     // Whatever did not pass the header check read nothing and reported nothing.
-    EXPECT_TRUE(c.result || scene.geom_objects == nullptr);
-    EXPECT_TRUE(c.result || !c.loaded || ReadTextFile("test.txt").empty());
+    EXPECT_TRUE(c.result || (scene.geom_objects == nullptr && ReadTextFile("test.txt").empty()));
   }
   AseScene scene;
   EXPECT_FALSE(LoadScene(&scene, ""));
@@ -236,31 +214,25 @@ TEST(SceneLoad, OpeningAndHeaderDecideTheLoadedFlag) {
   ASSERT_EQ(mkdir("folder.ase", 0700), 0);
   EXPECT_FALSE(LoadScene(&scene, "folder.ase"));
   EXPECT_EQ(scene.loaded, 0);
-  // A report that cannot be created does not stop the load.
+  // A report that cannot be created does not stop the load, and a long path is cut to its field.
   std::remove("test.txt");
   ASSERT_EQ(mkdir("test.txt", 0700), 0);
-  EXPECT_TRUE(LoadSceneText(&scene, WithHeader("*GEOMOBJECT { *NODE_NAME \"Box\" }")));
-  EXPECT_EQ(scene.geom_object_count, 1);
-}
-
-TEST(SceneLoad, LongPathIsCutToTheFieldAndStaysTerminated) {
-  ScopedTempDir dir;
   std::string folder = dir.path();
   while (folder.size() < 150) {
     folder += "/a_rather_long_folder_name";
     ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
   }
   const std::string path = folder + "/scene.ase";
-  WriteTextFile(path, WithHeader(""));
-  AseScene scene;
+  WriteTextFile(path, WithHeader("*GEOMOBJECT { *NODE_NAME \"Box\" }"));
   ASSERT_TRUE(LoadScene(&scene, path.c_str()));
+  EXPECT_EQ(scene.geom_object_count, 1);
   EXPECT_EQ(std::string(scene.file_path), path.substr(0, NAME_SIZE - 1));
 }
 
 // Every prefix of a rich scene is a file that ends somewhere inside a block, a name or a number.
 TEST(SceneReader, SceneCutAtEveryByteLoadsWhatWasRead) {
   ScopedTempDir dir;
-  const std::string whole = RichScene();
+  const std::string whole = ReadTestData("scenes/rich.ase");
   for (size_t length = 0; length <= whole.size(); ++length) {
     AseScene scene;
     const bool result = LoadSceneText(&scene, whole.substr(0, length));

@@ -8,8 +8,6 @@
 #include "skin/skin_weights.h"
 #include "tests/test_support.h"
 
-std::string RichScene() { return ReadTestData("scenes/rich.ase"); }
-
 std::string WithHeader(const std::string& body) { return "*3DSMAX_ASCIIEXPORT\t200\n" + body; }
 
 std::string ParentChainScene(int links, bool closed) {

@@ -1,8 +1,7 @@
-// Scene fixtures shared by the scene tests. Text scenes: a rich handmade scene under tests/data (materials
-// with sub-materials and bitmaps, a target camera, a target light and a plain one, objects with parents,
-// animation blocks that must be skipped) loaded through the real file path. Scenes built in code, for
-// the skinning and renderable-build tests: objects, mesh arrays, materials and a first light, all owned
-// by the AseScene and freed by its DestroyScene, so the leak checker sees the real teardown.
+// Scene fixtures shared by the scene tests: text scenes loaded through the real file path, and scenes
+// built in code for the skinning tests and the fuzz targets (objects, mesh arrays, materials and a first
+// light), all owned by the AseScene and freed by its DestroyScene, so the leak checker sees the real
+// teardown.
 #pragma once
 
 #include <cstdint>
@@ -10,9 +9,6 @@
 #include <string>
 
 #include "scene/ase_scene.h"
-
-// The rich handmade scene of tests/data/scenes/rich.ase, whose report is rich_report.txt beside it.
-std::string RichScene();
 
 // The header line every fixture needs, followed by body.
 std::string WithHeader(const std::string& body);

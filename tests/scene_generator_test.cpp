@@ -34,7 +34,7 @@ TEST(SceneGenerator, GeneratedSceneLoadsAsItsOptionsDescribe) {
     EXPECT_EQ(object->face_count, 33u);
     EXPECT_EQ(object->material_index, index % 3);
     uint32_t grouped = 0;
-    for (const FaceGroup* group = object->face_groups; group != nullptr; group = group->next) grouped += group->face_count;
+    for (const FaceGroup* g = object->face_groups; g != nullptr; g = g->next) grouped += g->face_count;
     EXPECT_EQ(grouped, 33u) << "every face names existing vertices and sub-materials";
     EXPECT_EQ(object->face_group_count, index % 3 == 1 ? 2 : 1);
   }
@@ -46,9 +46,6 @@ TEST(SceneGenerator, SameOptionsSameBytesLimitsClampedSizeMet) {
   options.object_count = 2;
   options.faces_per_object = 20;
   EXPECT_EQ(GenerateSceneText(options), GenerateSceneText(options));
-  SceneGeneratorOptions reseeded = options;
-  reseeded.seed = 2;
-  EXPECT_NE(GenerateSceneText(options), GenerateSceneText(reseeded));
 
   ScopedTempDir dir;
   SceneGeneratorOptions huge;
