@@ -55,7 +55,7 @@ TEST(RenderableBuild, AHostileChainIsCutOnceTheSceneSpendsItsAncestorBudget) {
     entries += o->ancestor_count;
     deepest = std::max(deepest, o->ancestor_count);
     // Nothing between the cuts is dropped: each list is one longer than its parent's.
-    if (o->parent != nullptr) ASSERT_EQ(o->ancestor_count, o->parent->ancestor_count + 1) << o->name;
+    ASSERT_TRUE(o->parent == nullptr || o->ancestor_count == o->parent->ancestor_count + 1) << o->name;
   }
   EXPECT_LE(entries, ANCESTOR_ENTRY_BUDGET);
   // The chain is kept whole from its root down until the budget is spent: 5,793 links hold
