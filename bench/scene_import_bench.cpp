@@ -1,7 +1,7 @@
 // Scene import speed in MB/s of scene file: the whole LoadScene of a generated scene of about 20 MB
 // (reading, the renderable build without a device, and the report), then its teardown, for a scene of
-// large meshes and one of many small objects. Each file is written once into a private folder, which
-// is also where the report goes.
+// large meshes, one of many small objects and one whose objects form a single chain. Each file is
+// written once into a private folder, which is also where the report goes.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/test_hooks.h"
 #include "scene/ase_reader.h"
 #include "scene/ase_scene.h"
 #include "tools/lib_scene_generator.h"
@@ -64,6 +65,14 @@ SceneGeneratorOptions ManySmallObjects() {
   return options;
 }
 
+// Every object in one chain: past 5,793 links the ancestor budget cuts, so however long the chain, the
+// build's time and memory stay bounded.
+SceneGeneratorOptions OneLongChain() {
+  SceneGeneratorOptions options = ManySmallObjects();
+  options.parent_chain = UINT32_MAX;
+  return options;
+}
+
 void LoadRepeatedly(benchmark::State& state, const GeneratedSceneFile& file) {
   if (file.size_bytes() == 0) {
     state.SkipWithError("could not write the generated scene");
@@ -93,7 +102,16 @@ void BM_LoadManySmallObjects(benchmark::State& state) {
   LoadRepeatedly(state, file);
 }
 
+void BM_LoadOneLongChain(benchmark::State& state) {
+  static const GeneratedSceneFile file(size_t{20} << 20, OneLongChain());
+  // The budget's box would otherwise be printed at every load.
+  BeginCaptureMessageBoxes();
+  LoadRepeatedly(state, file);
+  EndCaptureMessageBoxes();
+}
+
 BENCHMARK(BM_LoadLargeMeshes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadManySmallObjects)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadOneLongChain)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -30,22 +30,18 @@ void BuildAnimatedScene(AseScene& scene) {
   BuildRenderables(&scene);
 }
 
-// Frames where a key lies, the one after it (a blend or a fall-back past the last key), and the ends of
-// the range, for the first tracks' keys; enough to reach every branch of the key search.
+// Frames where a key lies and the one after it (a blend, or a fall-back past the last key), and the
+// ends of the range: enough to reach every branch of the key search.
 std::vector<uint32_t> FramesToPose(const AnimationSet& set) {
   std::vector<uint32_t> frames = {0, 1, set.last_frame / 2, set.last_frame, UINT32_MAX};
-  int tracks = 0;
-  for (const AnimationTrack* track = set.tracks; track != nullptr && tracks < 2; track = track->next, ++tracks) {
-    int keys = 0;
-    for (const RotationKey* key = track->rotation_keys; key != nullptr && keys < 3; key = key->next, ++keys) {
-      frames.push_back(key->frame);
-      frames.push_back(key->frame + 1);
+  auto add_first_keys = [&frames](const auto* key) {
+    for (int n = 0; key != nullptr && n < 3; key = key->next, ++n) {
+      frames.insert(frames.end(), {key->frame, key->frame + 1});
     }
-    keys = 0;
-    for (const PositionKey* key = track->position_keys; key != nullptr && keys < 3; key = key->next, ++keys) {
-      frames.push_back(key->frame);
-      frames.push_back(key->frame + 1);
-    }
+  };
+  for (const AnimationTrack* track = set.tracks; track != nullptr && frames.size() < 64; track = track->next) {
+    add_first_keys(track->rotation_keys);
+    add_first_keys(track->position_keys);
   }
   return frames;
 }

@@ -8,7 +8,6 @@
 #include "scene/ase_scene.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  EnterFuzzWorkDir();
   const std::string path = WriteFuzzInput("input.ase", data, size);
   ScopedBoxCapture boxes;
   AseScene scene;

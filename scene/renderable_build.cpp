@@ -7,6 +7,7 @@
 
 #include "math/math3d.h"
 #include "math/zeroed_array.h"
+#include "platform/report.h"
 #include "render/renderer.h"
 #include "scene/ase_scene.h"
 #include "skin/skin_binding.h"
@@ -82,12 +83,15 @@ void BreakParentCycles(AseScene* scene) {
   }
 }
 
-// A cut object stands at its own rest pose, which is where its chain would have put it unanimated.
-// Runs after the cycles are broken, so every upward walk ends. Each object's depth is settled once,
-// from the nearest ancestor already settled, which keeps the whole pass linear in the object count.
-void CutDeepParentLinks(AseScene* scene) {
+// A cut object stands at its own rest pose, which is where its chain would have put it unanimated. Runs
+// after the cycles are broken, so every upward walk ends. Each object's depth is settled once, from the
+// nearest ancestor already settled and always after its parent, so the pass stays linear in the object
+// count and every list it keeps is whole. Returns whether any link was cut.
+bool CutLinksBeyondAncestorBudget(AseScene* scene) {
   std::unordered_map<const SceneNode*, uint32_t> depth;
   std::vector<SceneNode*> path;
+  uint64_t entries = 0;
+  bool cut = false;
   for (GeomObject* object = scene->geom_objects; object != nullptr; object = NextNode(object)) {
     path.clear();
     SceneNode* node = object;
@@ -97,13 +101,16 @@ void CutDeepParentLinks(AseScene* scene) {
     }
     uint32_t next_depth = node != nullptr ? depth[node] + 1 : 0;
     for (auto it = path.rbegin(); it != path.rend(); ++it) {
-      if (next_depth > MAX_ANCESTOR_DEPTH) {
+      if (entries + next_depth > ANCESTOR_ENTRY_BUDGET) {
         SetParent(*it, nullptr);
         next_depth = 0;
+        cut = true;
       }
+      entries += next_depth;
       depth[*it] = next_depth++;
     }
   }
+  return cut;
 }
 
 void CreateVertexBuffers(AseScene* scene) {
@@ -127,7 +134,7 @@ void BuildAncestorLists(AseScene* scene) {
     DeleteArray(object->ancestor_matrices);
     object->ancestor_count = 0;
     uint16_t count = 0;
-    for (SceneNode* p = object->parent; p != nullptr && count < MAX_ANCESTOR_DEPTH; p = p->parent) ++count;
+    for (SceneNode* p = object->parent; p != nullptr && count < UINT16_MAX; p = p->parent) ++count;
     if (count == 0) continue;
     object->ancestor_matrices = NewZeroedArray<Matrix4*>(count);
     if (object->ancestor_matrices == nullptr) continue;
@@ -239,7 +246,7 @@ void BuildRenderables(AseScene* scene) {
     BuildFaceGroups(scene, object);
   }
   BreakParentCycles(scene);
-  CutDeepParentLinks(scene);
+  if (CutLinksBeyondAncestorBudget(scene)) ShowReport(ANCESTOR_BUDGET_MESSAGE);
   ComputeVertexColours(scene);
   CreateVertexBuffers(scene);
   BuildAncestorLists(scene);

@@ -1,8 +1,7 @@
-// Scene fixtures shared by the scene tests. Text scenes: a rich handmade scene under tests/data (materials
-// with sub-materials and bitmaps, a target camera, a target light and a plain one, objects with parents,
-// animation blocks that must be skipped) loaded through the real file path. Scenes built in code, for
-// the skinning and renderable-build tests: objects, mesh arrays, materials and a first light, all owned
-// by the AseScene and freed by its DestroyScene, so the leak checker sees the real teardown.
+// Scene fixtures shared by the scene tests: text scenes loaded through the real file path, and scenes
+// built in code for the skinning tests and the fuzz targets (objects, mesh arrays, materials and a first
+// light), all owned by the AseScene and freed by its DestroyScene, so the leak checker sees the real
+// teardown.
 #pragma once
 
 #include <cstdint>
@@ -11,14 +10,11 @@
 
 #include "scene/ase_scene.h"
 
-// The rich handmade scene of tests/data/scenes/rich.ase, whose report is rich_report.txt beside it.
-std::string RichScene();
-
 // The header line every fixture needs, followed by body.
 std::string WithHeader(const std::string& body);
 
-// A scene of bare objects "N0" to "N<links - 1>", each the child of the one before; closed makes N0 the
-// child of the last, so the chain is one long loop.
+// A scene of objects "N0" to "N<links - 1>" without meshes, each the child of the one before and placed
+// one unit further along x; closed makes N0 the child of the last, so the chain is one long loop.
 std::string ParentChainScene(int links, bool closed);
 
 // Writes text to file_name in the working directory (a ScopedTempDir) and loads it with LoadScene;
