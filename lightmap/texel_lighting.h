@@ -1,7 +1,8 @@
 // The lighting loops of the lightmap baker, written once over the texel routine: the scalar routine
 // (the reference that the SIMD kernel is checked against) and the tile, group and scene loops that each
-// program instantiates with its own routine so that it is inlined per texel. A tile index at or beyond
-// the lightmap's tile count is neither lit nor written.
+// program instantiates with its own routine so that it is inlined per texel. Texels are placed again
+// from their tile's terms and lit straight into the locked texture; a tile index at or beyond the
+// lightmap's tile count, or outside the locked memory, is neither lit nor written.
 #pragma once
 
 #include <emmintrin.h>
@@ -41,30 +42,94 @@ inline uint32_t LightTexelScalar(const Vector4* texel_position, const Vector4* l
   return 0xFF000000u | c2 << 16 | c1 << 8 | c0;
 }
 
+// The column (or row) term of one axis, rounded to float after the product and after the offset.
+inline float TexelTerm(float step, uint32_t index) { return step * static_cast<float>(index) + 0.5f; }
+
+// The texel as the build placed it: the sum is taken in the build's order so the position is its own.
+inline LightmapTexel TexelAt(const LightmapTile& tile, uint32_t row, uint32_t column) {
+  LightmapTexel texel = {};
+  const Vector3& o = tile.origin;
+  const Vector3& cs = tile.column_step;
+  const Vector3& rs = tile.row_step;
+  texel.position.x = (TexelTerm(cs.x, column) + TexelTerm(rs.x, row)) + o.x;
+  texel.position.y = (TexelTerm(cs.y, column) + TexelTerm(rs.y, row)) + o.y;
+  texel.position.z = (TexelTerm(cs.z, column) + TexelTerm(rs.z, row)) + o.z;
+  texel.normal = Vector4{tile.normal.x, tile.normal.y, tile.normal.z, 0.0f};
+  return texel;
+}
+
+// Four 32-bit colours packed to four 5-6-5 pixels in the low 64 bits, as PackRgb565 packs each.
+inline __m128i PackFourRgb565(__m128i colour) {
+  const __m128i red = _mm_slli_epi32(_mm_and_si128(colour, _mm_set1_epi32(0xF8)), 8);
+  const __m128i green = _mm_srli_epi32(_mm_and_si128(colour, _mm_set1_epi32(0xFC00)), 5);
+  const __m128i blue = _mm_srli_epi32(_mm_and_si128(colour, _mm_set1_epi32(0xF80000)), 19);
+  const __m128i pixels = _mm_or_si128(red, _mm_or_si128(green, blue));
+  // The signed pack saturates; sign-extending the 16-bit value first keeps its bits.
+  const __m128i extended = _mm_srai_epi32(_mm_slli_epi32(pixels, 16), 16);
+  return _mm_packs_epi32(extended, extended);
+}
+
+// Four texels of one row from column `column` on, lit by the four-lane kernel: the positions are built
+// lane by lane with the same operations as TexelAt.
+inline __m128i LightFourTileTexels(const LightmapTile& tile, const Vector4& light, uint32_t row, uint32_t column) {
+  const float first = static_cast<float>(column);
+  const __m128 columns = _mm_add_ps(_mm_set1_ps(first), _mm_set_ps(3.0f, 2.0f, 1.0f, 0.0f));
+  const __m128 half = _mm_set1_ps(0.5f);
+  auto axis = [&](float column_step, float row_step, float origin) {
+    const __m128 column_term = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(column_step), columns), half);
+    return _mm_add_ps(_mm_add_ps(column_term, _mm_set1_ps(TexelTerm(row_step, row))), _mm_set1_ps(origin));
+  };
+  const __m128 px = axis(tile.column_step.x, tile.row_step.x, tile.origin.x);
+  const __m128 py = axis(tile.column_step.y, tile.row_step.y, tile.origin.y);
+  const __m128 pz = axis(tile.column_step.z, tile.row_step.z, tile.origin.z);
+  const Vector4 normal = {tile.normal.x, tile.normal.y, tile.normal.z, 0.0f};
+  return LightFourTexelsSimd(px, py, pz, light, normal, LIGHTMAP_WHITE);
+}
+
+// Lights the tile and writes its pixels, row by row, from first_pixel on with the given pitch. The
+// colours go straight into the pixels: nothing else reads them.
 template <TexelRoutine Routine>
-inline void LightTileWith(GroupLightmap* lightmap, const Vector4& light, uint32_t tile) {
-  if (lightmap == nullptr || lightmap->texels == nullptr || tile >= lightmap->tile_count) return;
-  // A tile's texels are contiguous and in row order, so one flat loop walks its rows and columns.
-  const uint32_t tile_texels = uint32_t{lightmap->tile_width} * lightmap->tile_height;
-  LightmapTexel* texel = lightmap->texels + size_t{tile} * tile_texels;
-  LightmapTexel* const end = texel + tile_texels;
-  if constexpr (Routine == &LightTexelSimd) {
-    for (; end - texel >= 4; texel += 4) LightFourTexelsSimd(texel, light, LIGHTMAP_WHITE);
-  }
-  for (; texel != end; ++texel) {
-    texel->colour = Routine(&texel->position, &light, &texel->normal, LIGHTMAP_WHITE);
+inline void LightTileWith(const GroupLightmap& lightmap, const Vector4& light, uint32_t tile, uint16_t* first_pixel,
+                          size_t pitch_bytes) {
+  const LightmapTile& terms = lightmap.tiles[tile];
+  const uint32_t width = lightmap.tile_width;
+  uint8_t* row_bytes = reinterpret_cast<uint8_t*>(first_pixel);
+  for (uint32_t r = 0; r < lightmap.tile_height; ++r, row_bytes += pitch_bytes) {
+    uint16_t* pixel = reinterpret_cast<uint16_t*>(row_bytes);
+    uint32_t c = 0;
+    if constexpr (Routine == &LightTexelSimd) {
+      for (; c + 4 <= width; c += 4) {
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(pixel + c), PackFourRgb565(LightFourTileTexels(terms, light, r, c)));
+      }
+    }
+    for (; c < width; ++c) {
+      const LightmapTexel texel = TexelAt(terms, r, c);
+      pixel[c] = PackRgb565(Routine(&texel.position, &light, &texel.normal, LIGHTMAP_WHITE));
+    }
   }
 }
 
-// Lights the group's first tiles and writes each into the locked texture while its texels are still in
-// cache; with no lock held, memory has no tile to write and the tiles are only lit.
+// Lights the group's first tiles straight into the locked texture; a tile that the lock does not hold
+// is not lit, since nothing would see it.
 template <TexelRoutine Routine>
-inline void RelightGroupWith(GroupLightmap* lightmap, const Vector4& light, uint32_t tiles,
+inline void RelightGroupWith(const GroupLightmap* lightmap, const Vector4& light, uint32_t tiles,
                              const LockedTiles& memory) {
+  if (lightmap == nullptr || lightmap->tiles == nullptr) return;
+  if (tiles > lightmap->tile_count) tiles = lightmap->tile_count;
   for (uint32_t i = 0; i < tiles; ++i) {
-    LightTileWith<Routine>(lightmap, light, i);
-    WriteTileRgb565(*lightmap, memory, i);
+    uint16_t* first_pixel = TileFirstPixel(*lightmap, memory, i);
+    if (first_pixel == nullptr) return;
+    LightTileWith<Routine>(*lightmap, light, i, first_pixel, memory.pitch_bytes);
   }
+}
+
+template <TexelRoutine Routine>
+inline void RelightLockedGroupWith(GroupLightmap* lightmap, const Vector4& light, uint32_t tiles) {
+  // One lock per texture and relight, not one per tile: the surface is only read when next drawn.
+  LockedTiles memory;
+  if (!LockLightmapSurface(lightmap, &memory)) return;
+  RelightGroupWith<Routine>(lightmap, light, tiles, memory);
+  UnlockLightmapSurface(lightmap);
 }
 
 template <TexelRoutine Routine>
@@ -72,14 +137,7 @@ inline void RelightSceneWith(AseScene* scene, const Vector4& light) {
   if (scene == nullptr) return;
   for (GeomObject* object = scene->geom_objects; object != nullptr; object = NextNode(object)) {
     for (FaceGroup* group = object->face_groups; group != nullptr; group = group->next) {
-      GroupLightmap* lightmap = group->lightmap;
-      if (lightmap == nullptr) continue;
-      const uint32_t tiles = group->face_count < lightmap->tile_count ? group->face_count : lightmap->tile_count;
-      // One lock per texture and relight, not one per tile: the surface is only read when next drawn.
-      LockedTiles memory;
-      const bool locked = LockLightmapSurface(lightmap, &memory);
-      RelightGroupWith<Routine>(lightmap, light, tiles, memory);
-      if (locked) UnlockLightmapSurface(lightmap);
+      if (group->lightmap != nullptr) RelightLockedGroupWith<Routine>(group->lightmap, light, group->face_count);
     }
   }
 }

@@ -1,128 +1,120 @@
+// The lightmap textures on the stand-in's own devices: their format, their size under the texture caps
+// and the largest texture, and the tiles read back from them where the lightmap vertices point.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cmath>
+#include <string>
 #include <vector>
 
-#include "lightmap/lightmap_texture.h"
+#include "device_test_support.h"
+#include "lightmap/lightmap.h"
+#include "lightmap_reference.h"
 #include "math/zeroed_array.h"
+#include "render/renderer.h"
+#include "scene_fixtures.h"
 
 namespace {
 
-TEST(FitLightmapSurfaceSize, WidensTheTileStackAsTheCapsDemand) {
-  const struct {
-    const char* what;
-    DWORD caps;
-    uint32_t width, height, expected_width, expected_height;
-  } cases[] = {
-      {"three tiles, no restriction", 0, 8, 24, 8, 24},
-      {"powers of two", D3DPTEXTURECAPS_POW2, 8, 24, 8, 32},
-      {"powers of two, square", D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_SQUAREONLY, 8, 24, 32, 32},
-      {"square only", D3DPTEXTURECAPS_SQUAREONLY, 8, 24, 24, 24},
-      {"already powers of two", D3DPTEXTURECAPS_POW2, 8, 64, 8, 64},
-      {"one tile", D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_SQUAREONLY, 8, 8, 8, 8},
-      {"no power of two in 32 bits", D3DPTEXTURECAPS_POW2, 8, 0x80000001u, 8, 0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    uint32_t width = c.width, height = c.height;
-    FitLightmapSurfaceSize(c.caps, &width, &height);
-    EXPECT_EQ(width, c.expected_width);
-    EXPECT_EQ(height, c.expected_height);
+// Triangles side by side on the ground, each with its own three vertices at lightmap (0, 0), (1, 0)
+// and (0, 1), so vertex 0 of a face addresses the top left of its tile. Groups of the given sizes.
+GeomObject* AddGround(AseScene& scene, std::initializer_list<uint32_t> group_sizes) {
+  GeomObject* object = AddGeomObject(scene, "ground");
+  for (uint32_t size : group_sizes) object->face_count += size;
+  object->vertex_count = object->face_count * 3;
+  object->vertices = NewZeroedArray<MeshVertex>(object->vertex_count);
+  for (uint32_t i = 0; i < object->vertex_count; ++i) {
+    const float x = static_cast<float>(i / 3 % 64), z = static_cast<float>(i / 3 / 64);
+    const float u = i % 3 == 1 ? 1.0f : 0.0f, v = i % 3 == 2 ? 1.0f : 0.0f;
+    object->vertices[i] = MeshVertex{{x + u, 0.0f, z + v}, {0, 1, 0}, u, v};
   }
+  FaceGroup** tail = &object->face_groups;
+  uint16_t vertex = 0;
+  for (uint32_t size : group_sizes) {
+    FaceGroup* group = *tail = new FaceGroup;
+    group->face_count = size;
+    group->face_indices = NewZeroedArray<uint16_t>(size_t{size} * 3);
+    for (uint32_t k = 0; k < size * 3; ++k) group->face_indices[k] = vertex++;
+    tail = &group->next;
+  }
+  return object;
 }
 
-// Three 8 x 8 tiles with a distinct colour per texel, and locked memory that a test describes.
-struct ThreeTiles {
-  ThreeTiles() {
-    lightmap.tile_width = lightmap.tile_height = LIGHTMAP_TILE_SIZE;
-    lightmap.tile_count = 3;
-    lightmap.texels = NewZeroedArray<LightmapTexel>(3 * 64);
-    for (uint32_t i = 0; i < 3 * 64; ++i) lightmap.texels[i].colour = 0xFF000000u | i * 0x010305u;
-  }
-  ~ThreeTiles() { DeleteArray(lightmap.texels); }
+std::vector<std::string> Reports() {
+  std::vector<std::string> texts;
+  for (const CapturedMessageBox& box : EndCaptureMessageBoxes()) texts.push_back(box.text);
+  BeginCaptureMessageBoxes();
+  return texts;
+}
 
-  GroupLightmap lightmap = {};
-};
-
-constexpr uint8_t UNTOUCHED = 0xAB;
-
-// Memory as a lock hands it out: rows of pitch_bytes, wider than a tile, filled with a marker.
-struct LockedMemory {
-  LockedMemory(DWORD width, DWORD height, LONG pitch_bytes)
-      : bytes(size_t(height) * size_t(pitch_bytes > 0 ? pitch_bytes : 0) + 2, UNTOUCHED) {
+TEST_F(DeviceTest, LightmapTexturesHoldEveryTileWhereItsVerticesPoint) {
+  const DWORD POW2_SQUARE = D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_SQUAREONLY;
+  const struct {
+    const char* what;
+    DWORD caps, max_edge;
+    uint32_t faces, width, height;
+  } cases[] = {
+      {"3,000 faces: two columns of the driver's largest texture", 0, 0, 3000, 16, 12000},
+      {"powers of two, square, at most 256", POW2_SQUARE, 256, 300, 256, 256},
+  };
+  const Vector4 light = {20, 30, 10, 0};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetTextureCapsForTest(c.caps);
+    SetMaxTextureSizeForTest(c.max_edge);
+    Renderer renderer;
+    ASSERT_TRUE(renderer.CreateDeviceFromChoice(window_));
+    AseScene scene;
+    GeomObject* object = AddGround(scene, {c.faces});
+    BuildObjectLightmaps(object, renderer.device, light);
+    const FaceGroup* group = object->face_groups;
+    ASSERT_NE(group->lightmap->surface, nullptr);
+    DDSURFACEDESC2 desc = {};
     desc.dwSize = DDSURFACEDESC2_SIZE;
-    desc.dwWidth = width;
-    desc.dwHeight = height;
-    desc.lPitch = pitch_bytes;
-    desc.lpSurface = bytes.data();
-  }
-  uint16_t Pixel(size_t row, size_t column) const {
-    uint16_t pixel;
-    std::memcpy(&pixel, bytes.data() + row * desc.lPitch + column * 2, 2);
-    return pixel;
-  }
-
-  std::vector<uint8_t> bytes;
-  DDSURFACEDESC2 desc = {};
-};
-
-TEST(WriteTileRgb565, PacksTheTileIntoItsRowsWithThePitch) {
-  ThreeTiles tiles;
-  LockedMemory memory(10, 24, 24);
-  const LockedTiles locked = DescribeLockedTiles(tiles.lightmap, memory.desc);
-  ASSERT_EQ(locked.tile_limit, 3u);
-  WriteTileRgb565(tiles.lightmap, locked, 1);
-  for (size_t row = 0; row < 24; ++row) {
-    for (size_t byte = 0; byte < 24; ++byte) {
-      const bool in_tile_1 = row >= 8 && row < 16 && byte < 16;
-      if (in_tile_1) continue;
-      ASSERT_EQ(memory.bytes[row * 24 + byte], UNTOUCHED) << "row " << row << " byte " << byte;
+    ASSERT_EQ(group->lightmap->surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
+    EXPECT_EQ(desc.dwWidth, c.width);
+    EXPECT_EQ(desc.dwHeight, c.height);
+    EXPECT_EQ(desc.ddpfPixelFormat.dwRGBBitCount, 16u);
+    EXPECT_EQ(desc.ddpfPixelFormat.dwRBitMask, 0xF800u);
+    EXPECT_EQ(desc.ddpfPixelFormat.dwGBitMask, 0x07E0u);
+    EXPECT_EQ(desc.ddpfPixelFormat.dwBBitMask, 0x001Fu);
+    for (uint32_t i = 0; i < c.faces; ++i) {
+      const LightmapVertex& corner = group->lightmap_vertices[3 * i];
+      const long x = std::lround(corner.s * c.width), y = std::lround(corner.t * c.height);
+      ASSERT_TRUE(x % 8 == 0 && y % 8 == 0 && x + 8 <= long(c.width) && y + 8 <= long(c.height)) << "face " << i;
+      for (uint32_t r = 0; r < 8; ++r) {
+        const uint16_t* row = reinterpret_cast<const uint16_t*>(static_cast<uint8_t*>(desc.lpSurface) + (y + r) * desc.lPitch);
+        for (uint32_t col = 0; col < 8; ++col) {
+          ASSERT_EQ(row[x + col], ReferencePixel<LightTexelSimd>(group->face_frames[i], light, r, col))
+              << "face " << i << " texel " << r << ", " << col;
+        }
+      }
     }
-  }
-  for (size_t r = 0; r < 8; ++r) {
-    for (size_t c = 0; c < 8; ++c) {
-      EXPECT_EQ(memory.Pixel(8 + r, c), PackRgb565(tiles.lightmap.texels[64 + r * 8 + c].colour));
-    }
+    group->lightmap->surface->Unlock(nullptr);
+    EXPECT_TRUE(Reports().empty());
+    ReleaseObjectLightmaps(object);
   }
 }
 
-TEST(WriteTileRgb565, WritesOnlyTilesInsideTheLockedMemory) {
-  ThreeTiles tiles;
-  alignas(2) static uint8_t odd_address[4];
-  const struct {
-    const char* what;
-    DWORD width, height;
-    LONG pitch_bytes;
-    bool misaligned;
-    uint32_t tile_limit;
-  } cases[] = {
-      {"room for two of the three tiles", 8, 16, 16, false, 2},
-      {"a partial tile row is not a tile", 8, 23, 16, false, 2},
-      {"more rows than tiles", 8, 64, 16, false, 3},
-      {"narrower than a tile", 7, 24, 16, false, 0},
-      {"pitch narrower than a tile row", 8, 24, 14, false, 0},
-      {"odd pitch", 8, 24, 17, false, 0},
-      {"negative pitch", 8, 24, -16, false, 0},
-      {"memory not 16-bit aligned", 8, 24, 16, true, 0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    LockedMemory memory(c.width, c.height, c.pitch_bytes);
-    if (c.misaligned) memory.desc.lpSurface = odd_address + 1;
-    const LockedTiles locked = DescribeLockedTiles(tiles.lightmap, memory.desc);
-    EXPECT_EQ(locked.tile_limit, c.tile_limit);
-    // The sanitizer build catches any write beyond the described memory.
-    for (uint32_t tile = 0; tile < 5; ++tile) WriteTileRgb565(tiles.lightmap, locked, tile);
+TEST_F(DeviceTest, AGroupWithoutATextureIsLitForNothingAndToldOnce) {
+  SetMaxTextureSizeForTest(4);
+  Renderer renderer;
+  ASSERT_TRUE(renderer.CreateDeviceFromChoice(window_));
+  DDPIXELFORMAT format = {};
+  renderer.device->EnumTextureFormats(FindRgb565Format, &format);
+  EXPECT_EQ(format.dwRBitMask, 0xF800u) << "the stand-in offers 5-6-5";
+  AseScene scene;
+  GeomObject* object = AddGround(scene, {3, 2});
+  BuildObjectLightmaps(object, renderer.device, Vector4{1, 2, 3, 0});
+  for (const FaceGroup* group = object->face_groups; group != nullptr; group = group->next) {
+    ASSERT_NE(group->lightmap, nullptr);
+    EXPECT_EQ(group->lightmap->surface, nullptr);
+    EXPECT_NE(group->lightmap_vertices, nullptr) << "the group is still drawn";
   }
-  DDSURFACEDESC2 no_memory = {};
-  no_memory.dwWidth = 8;
-  no_memory.dwHeight = 24;
-  no_memory.lPitch = 16;
-  EXPECT_EQ(DescribeLockedTiles(tiles.lightmap, no_memory).tile_limit, 0u);
-  GroupLightmap no_texels = tiles.lightmap;
-  no_texels.texels = nullptr;
-  LockedMemory memory(8, 24, 16);
-  EXPECT_EQ(DescribeLockedTiles(no_texels, memory.desc).tile_limit, 0u);
+  EXPECT_EQ(Reports(), std::vector<std::string>{"Cannot Create Lightmap"});
+  RelightScene(&scene, Vector4{});
+  GroupLightmap lightmap = {};
+  EXPECT_EQ(CreateLightmapSurface(&lightmap, renderer.device, 8, 8), nullptr) << "beyond the largest texture";
+  ReleaseObjectLightmaps(object);
 }
 
 }  // namespace

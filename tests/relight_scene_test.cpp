@@ -1,150 +1,110 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <vector>
 
+#include "lightmap_reference.h"
 #include "lightmap/lightmap.h"
-#include "math/simd_lib/light_texel.h"
 #include "math/zeroed_array.h"
+#include "platform/test_hooks.h"
 #include "scene_fixtures.h"
 
 namespace {
 
-// A strip of five unit quads in the x-z plane (ten faces), each quad its own texture rectangle, cut
-// into face groups of the given sizes. No device: the textures are never created, as on a device
-// without a 5-6-5 format, and everything else is built.
-GeomObject* AddStrip(AseScene& scene, std::initializer_list<uint32_t> group_sizes) {
-  GeomObject* object = AddGeomObject(scene, "strip");
-  object->vertex_count = 12;
-  object->vertices = NewZeroedArray<MeshVertex>(12);
-  for (uint16_t i = 0; i < 6; ++i) {
-    for (uint16_t side = 0; side < 2; ++side) {
-      MeshVertex& vertex = object->vertices[2 * i + side];
-      vertex.position = MakeVector(float(i), 0.0f, float(side));
-      vertex.u = float(i);
-      vertex.v = float(side);
-    }
+// A mesh of random triangles (slivers and repeated vertices included) cut into face groups of the given
+// sizes, with its lightmaps built without a device.
+GeomObject* AddRandomMesh(AseScene& scene, uint32_t seed, std::initializer_list<uint32_t> group_sizes) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<float> coordinate(-50.0f, 50.0f), uv(0.0f, 4.0f);
+  GeomObject* object = AddGeomObject(scene, "mesh");
+  object->vertex_count = 40;
+  object->vertices = NewZeroedArray<MeshVertex>(40);
+  for (uint32_t i = 0; i < 40; ++i) {
+    object->vertices[i] = MeshVertex{{coordinate(random), coordinate(random), coordinate(random)}, {0, 1, 0},
+                                     uv(random), uv(random)};
   }
-  std::vector<uint16_t> corners;
-  for (uint16_t i = 0; i < 5; ++i) {
-    const uint16_t a = 2 * i, b = a + 1, c = a + 2, d = a + 3;
-    corners.insert(corners.end(), {a, b, c, c, b, d});
-  }
-  object->face_count = 10;
   FaceGroup** tail = &object->face_groups;
-  uint32_t first = 0;
   for (uint32_t size : group_sizes) {
-    FaceGroup* group = new FaceGroup;
+    FaceGroup* group = *tail = new FaceGroup;
     group->face_count = size;
     group->face_indices = NewZeroedArray<uint16_t>(size_t{size} * 3);
-    std::copy(corners.begin() + 3 * first, corners.begin() + 3 * (first + size), group->face_indices);
-    first += size;
-    *tail = group;
-    tail = &group->next;
+    for (uint32_t i = 0; i < size * 3; ++i) group->face_indices[i] = static_cast<uint16_t>(random() % 40);
+    object->face_count += size;
     ++object->face_group_count;
+    tail = &group->next;
   }
+  BeginCaptureMessageBoxes();  // slivers have no frame to fit, and say so
+  BuildObjectLightmaps(object, nullptr, Vector4{0, 80, 0, 0});
+  EndCaptureMessageBoxes();
   return object;
 }
 
-const Vector4 OVERHEAD = {2.5f, 10.0f, 0.5f, 0.0f};
-const Vector4 LOW_SIDE = {30.0f, 2.0f, -4.0f, 0.0f};
-
-std::vector<LightmapTexel> Texels(const FaceGroup* group) {
-  const GroupLightmap* lightmap = group->lightmap;
-  return std::vector<LightmapTexel>(lightmap->texels, lightmap->texels + size_t{lightmap->tile_count} * 64);
-}
-
-std::vector<LightmapVertex> Vertices(const FaceGroup* group) {
-  return std::vector<LightmapVertex>(group->lightmap_vertices, group->lightmap_vertices + group->face_count * 3);
-}
-
-// Every placed tile of the group lit for the light, the rest untouched since the build.
-void ExpectLitFor(const FaceGroup* group, const Vector4& light) {
-  const GroupLightmap* lightmap = group->lightmap;
-  for (uint32_t i = 0; i < lightmap->tile_count * 64; ++i) {
-    const LightmapTexel& texel = lightmap->texels[i];
-    const uint32_t expected =
-        i < group->face_count * 64 ? LightTexelSimd(&texel.position, &light, &texel.normal, 0x00FFFFFF) : 0;
-    ASSERT_EQ(texel.colour, expected) << "texel " << i;
-  }
-}
-
-TEST(RelightScene, RelightsEveryTileOfEveryGroupButMovesNothing) {
-  AseScene scene;
-  GeomObject* object = AddStrip(scene, {6, 4});
-  BuildObjectLightmaps(object, nullptr, OVERHEAD);
-  FaceGroup* groups[2] = {object->face_groups, object->face_groups->next};
-  std::vector<LightmapTexel> texels[2];
-  std::vector<LightmapVertex> vertices[2];
-  for (int g = 0; g < 2; ++g) {
-    ASSERT_NE(groups[g]->lightmap, nullptr);
-    EXPECT_EQ(groups[g]->lightmap->tile_count, 10u) << "every group's texture has room for the whole mesh";
-    EXPECT_EQ(groups[g]->lightmap->surface, nullptr);
-    ExpectLitFor(groups[g], OVERHEAD);
-    texels[g] = Texels(groups[g]);
-    vertices[g] = Vertices(groups[g]);
-  }
-  EXPECT_EQ(vertices[1][3].s, 1.0f);
-  EXPECT_EQ(vertices[1][3].t, 1.0f / 10.0f) << "the second group's second face uses tile 1";
-
-  RelightScene(&scene, LOW_SIDE);
-  for (int g = 0; g < 2; ++g) {
-    SCOPED_TRACE(testing::Message() << "group " << g);
-    ExpectLitFor(groups[g], LOW_SIDE);
-    size_t changed = 0;
-    for (size_t i = 0; i < texels[g].size(); ++i) {
-      const LightmapTexel& now = groups[g]->lightmap->texels[i];
-      ASSERT_EQ(std::memcmp(&now.position, &texels[g][i].position, sizeof(Vector4)), 0) << "texel " << i;
-      ASSERT_EQ(std::memcmp(&now.normal, &texels[g][i].normal, sizeof(Vector4)), 0) << "texel " << i;
-      if (now.colour != texels[g][i].colour) ++changed;
+// Relights every group into memory laid out in the given number of tile columns and compares each
+// pixel with the reference.
+template <TexelRoutine Routine>
+void ExpectRelightEqualsReference(GeomObject* object, const Vector4& light, uint32_t columns) {
+  for (FaceGroup* group = object->face_groups; group != nullptr; group = group->next) {
+    GroupLightmap* lightmap = group->lightmap;
+    ASSERT_NE(lightmap, nullptr);
+    lightmap->tile_columns = columns;
+    const uint32_t width = 8 * columns, height = 8 * ((group->face_count + columns - 1) / columns);
+    std::vector<uint16_t> pixels(size_t{width} * height, 0xABCD);
+    DDSURFACEDESC2 desc = {};
+    desc.dwWidth = width, desc.dwHeight = height, desc.lPitch = static_cast<LONG>(2 * width);
+    desc.lpSurface = pixels.data();
+    RelightGroupWith<Routine>(lightmap, light, group->face_count, DescribeLockedTiles(*lightmap, desc));
+    for (uint32_t i = 0; i < group->face_count; ++i) {
+      for (uint32_t r = 0; r < 64; ++r) {
+        const size_t at = (i / columns * 8 + r / 8) * size_t{width} + i % columns * 8 + r % 8;
+        ASSERT_EQ(pixels[at], ReferencePixel<Routine>(group->face_frames[i], light, r / 8, r % 8))
+            << "tile " << i << " texel " << r;
+      }
     }
-    EXPECT_GT(changed, groups[g]->face_count * 32u) << "the light moved across the whole group";
-    EXPECT_EQ(std::memcmp(groups[g]->lightmap_vertices, vertices[g].data(), vertices[g].size() * sizeof(LightmapVertex)),
-              0);
   }
-  RelightScene(nullptr, LOW_SIDE);
 }
 
-TEST(RelightScene, LeavesTilesBeyondTheTileCountAlone) {
-  AseScene scene;
-  GeomObject* object = AddStrip(scene, {10});
-  // A group that claims more faces than its object's mesh: its texture only has room for the mesh.
-  object->face_count = 7;
-  BuildObjectLightmaps(object, nullptr, OVERHEAD);
-  FaceGroup* group = object->face_groups;
-  ASSERT_NE(group->lightmap, nullptr);
-  ASSERT_EQ(group->lightmap->tile_count, 7u);
-  // The sanitizer build catches any texel placed, lit or written past the seven tiles.
-  RelightScene(&scene, LOW_SIDE);
-  const LightmapTexel& last = group->lightmap->texels[7 * 64 - 1];
-  EXPECT_EQ(last.colour, LightTexelSimd(&last.position, &LOW_SIDE, &last.normal, 0x00FFFFFF));
+TEST(RelightScene, EqualsTheStoredTexelRelightOnRandomScenes) {
+  const Vector4 lights[] = {{0, 80, 0, 0}, {35.5f, -12.25f, 60, 0}, {1e-3f, 2e-3f, -3e-3f, 0}};
+  for (uint32_t seed = 1; seed <= 6; ++seed) {
+    AseScene scene;
+    GeomObject* object = AddRandomMesh(scene, seed, {37, 1, 22});
+    for (const Vector4& light : lights) {
+      SCOPED_TRACE(testing::Message() << "seed " << seed << " light " << light.x);
+      ExpectRelightEqualsReference<LightTexelSimd>(object, light, 1 + seed % 3);
+      ExpectRelightEqualsReference<LightTexelScalar>(object, light, 1 + seed % 3);
+    }
+  }
 }
 
-TEST(BuildObjectLightmaps, BuildsOnlyAfterTheOldLightmapsAreReleased) {
+TEST(BuildObjectLightmaps, GivesEachGroupItsOwnTilesAndRebuildsOnlyAfterARelease) {
   AseScene scene;
-  GeomObject* object = AddStrip(scene, {6, 4});
-  BuildObjectLightmaps(object, nullptr, OVERHEAD);
-  FaceGroup* first = object->face_groups;
-  const FaceFrame* frames = first->face_frames;
-  const GroupLightmap* lightmap = first->lightmap;
+  GeomObject* object = AddRandomMesh(scene, 7, {6, 4});
+  FaceGroup* second = object->face_groups->next;
+  ASSERT_NE(second->lightmap, nullptr);
+  EXPECT_EQ(second->lightmap->tile_count, 4u) << "a group's lightmap holds its own faces, not the mesh's";
+  EXPECT_EQ(second->lightmap->surface, nullptr);
+  // Tile 1 of a bare stack of four: its t runs from 1/4 to 2/4.
+  for (int k = 3; k < 6; ++k) {
+    EXPECT_GE(second->lightmap_vertices[k].t, 0.25f);
+    EXPECT_LE(second->lightmap_vertices[k].t, 0.5f);
+  }
+  const std::vector<LightmapVertex> vertices(second->lightmap_vertices, second->lightmap_vertices + 12);
+  const GroupLightmap* lightmap = second->lightmap;
+  RelightScene(&scene, Vector4{3, 4, 5, 0});
+  RelightScene(nullptr, Vector4{});
+  BuildObjectLightmaps(object, nullptr, Vector4{});
+  EXPECT_EQ(second->lightmap, lightmap) << "groups that still have frames are not built again";
+  EXPECT_EQ(std::memcmp(second->lightmap_vertices, vertices.data(), 12 * sizeof(LightmapVertex)), 0);
 
-  BuildObjectLightmaps(object, nullptr, LOW_SIDE);
-  EXPECT_EQ(first->face_frames, frames);
-  EXPECT_EQ(first->lightmap, lightmap);
-  for (const FaceGroup* group = first; group != nullptr; group = group->next) ExpectLitFor(group, OVERHEAD);
-
-  // As a second apply of the scene does it.
   ReleaseObjectLightmaps(object);
-  for (const FaceGroup* group = first; group != nullptr; group = group->next) {
+  for (const FaceGroup* group = object->face_groups; group != nullptr; group = group->next) {
     EXPECT_EQ(group->face_frames, nullptr);
     EXPECT_EQ(group->lightmap, nullptr);
     EXPECT_EQ(group->lightmap_vertices, nullptr);
   }
-  BuildObjectLightmaps(object, nullptr, LOW_SIDE);
-  for (const FaceGroup* group = first; group != nullptr; group = group->next) {
-    ASSERT_NE(group->lightmap, nullptr);
-    ExpectLitFor(group, LOW_SIDE);
-  }
+  BuildObjectLightmaps(object, nullptr, Vector4{});
+  EXPECT_NE(second->lightmap, nullptr);
   ReleaseObjectLightmaps(object);
   ReleaseObjectLightmaps(object);
 }

@@ -132,20 +132,26 @@ TEST_F(ViewerTest, DragsOrbitTheCameraOnlyWithExactlyOneButton) {
   EXPECT_NE(g_scene->geom_objects->face_groups->face_frames, nullptr);
 }
 
-std::vector<uint32_t> FirstGroupTexels() {
-  std::vector<uint32_t> colours;
-  const GroupLightmap* lightmap = g_scene->geom_objects->face_groups->lightmap;
-  if (lightmap == nullptr || lightmap->texels == nullptr) return colours;
-  const uint32_t count = lightmap->tile_count * lightmap->tile_width * lightmap->tile_height;
-  for (uint32_t i = 0; i < count; ++i) colours.push_back(lightmap->texels[i].colour);
-  return colours;
+std::vector<uint16_t> FirstGroupTexels() {
+  std::vector<uint16_t> pixels;
+  GroupLightmap* lightmap = g_scene->geom_objects->face_groups->lightmap;
+  if (lightmap == nullptr || lightmap->surface == nullptr) return pixels;
+  DDSURFACEDESC2 desc = {};
+  desc.dwSize = DDSURFACEDESC2_SIZE;
+  if (FAILED(lightmap->surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) return pixels;
+  for (DWORD row = 0; row < desc.dwHeight; ++row) {
+    const uint16_t* line = reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(desc.lpSurface) + row * desc.lPitch);
+    pixels.insert(pixels.end(), line, line + desc.dwWidth);
+  }
+  lightmap->surface->Unlock(nullptr);
+  return pixels;
 }
 
 TEST_F(ViewerTest, LightKeysMoveTheFirstLightAndRelight) {
   Start();
   Vector3& pos = g_scene->lights->node_tms[0].pos;
   const Vector3 start = pos;
-  const std::vector<uint32_t> lit_before = FirstGroupTexels();
+  const std::vector<uint16_t> lit_before = FirstGroupTexels();
   ASSERT_FALSE(lit_before.empty());
   const struct {
     WPARAM key;
