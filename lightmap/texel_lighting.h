@@ -46,15 +46,18 @@ inline uint32_t LightTexelScalar(const Vector4* texel_position, const Vector4* l
 inline float TexelTerm(float step, uint32_t index) { return step * static_cast<float>(index) + 0.5f; }
 
 // The texel as the build placed it: the sum is taken in the build's order so the position is its own.
+// Each operand is stored whole, as the routines load it, so the load is forwarded from the store.
 inline LightmapTexel TexelAt(const LightmapTile& tile, uint32_t row, uint32_t column) {
-  LightmapTexel texel = {};
   const Vector3& o = tile.origin;
   const Vector3& cs = tile.column_step;
   const Vector3& rs = tile.row_step;
-  texel.position.x = (TexelTerm(cs.x, column) + TexelTerm(rs.x, row)) + o.x;
-  texel.position.y = (TexelTerm(cs.y, column) + TexelTerm(rs.y, row)) + o.y;
-  texel.position.z = (TexelTerm(cs.z, column) + TexelTerm(rs.z, row)) + o.z;
-  texel.normal = Vector4{tile.normal.x, tile.normal.y, tile.normal.z, 0.0f};
+  const float x = (TexelTerm(cs.x, column) + TexelTerm(rs.x, row)) + o.x;
+  const float y = (TexelTerm(cs.y, column) + TexelTerm(rs.y, row)) + o.y;
+  const float z = (TexelTerm(cs.z, column) + TexelTerm(rs.z, row)) + o.z;
+  LightmapTexel texel;
+  _mm_storeu_ps(&texel.position.x, _mm_set_ps(0.0f, z, y, x));
+  _mm_storeu_ps(&texel.normal.x, _mm_set_ps(0.0f, tile.normal.z, tile.normal.y, tile.normal.x));
+  texel.colour = 0;
   return texel;
 }
 
@@ -69,40 +72,72 @@ inline __m128i PackFourRgb565(__m128i colour) {
   return _mm_packs_epi32(extended, extended);
 }
 
-// Four texels of one row from column `column` on, lit by the four-lane kernel: the positions are built
-// lane by lane with the same operations as TexelAt.
-inline __m128i LightFourTileTexels(const LightmapTile& tile, const Vector4& light, uint32_t row, uint32_t column) {
-  const float first = static_cast<float>(column);
-  const __m128 columns = _mm_add_ps(_mm_set1_ps(first), _mm_set_ps(3.0f, 2.0f, 1.0f, 0.0f));
-  const __m128 half = _mm_set1_ps(0.5f);
-  auto axis = [&](float column_step, float row_step, float origin) {
-    const __m128 column_term = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(column_step), columns), half);
-    return _mm_add_ps(_mm_add_ps(column_term, _mm_set1_ps(TexelTerm(row_step, row))), _mm_set1_ps(origin));
-  };
-  const __m128 px = axis(tile.column_step.x, tile.row_step.x, tile.origin.x);
-  const __m128 py = axis(tile.column_step.y, tile.row_step.y, tile.origin.y);
-  const __m128 pz = axis(tile.column_step.z, tile.row_step.z, tile.origin.z);
-  const Vector4 normal = {tile.normal.x, tile.normal.y, tile.normal.z, 0.0f};
-  return LightFourTexelsSimd(px, py, pz, light, normal, LIGHTMAP_WHITE);
-}
+// One axis of a tile's texel positions, four columns at a time: the column terms are made once per
+// tile, the row term once per row, with the same operations as TexelAt.
+struct TileAxis {
+  TileAxis(float column_step, float row_step, float origin, uint32_t first_column)
+      : row_step(row_step), origin(_mm_set1_ps(origin)) {
+    const __m128 columns = _mm_add_ps(_mm_set1_ps(static_cast<float>(first_column)), _mm_set_ps(3, 2, 1, 0));
+    column_terms = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(column_step), columns), _mm_set1_ps(0.5f));
+  }
+  __m128 At(__m128 row_term) const { return _mm_add_ps(_mm_add_ps(column_terms, row_term), origin); }
+
+  float row_step;
+  __m128 origin;
+  __m128 column_terms;
+};
 
 // Lights the tile and writes its pixels, row by row, from first_pixel on with the given pitch. The
 // colours go straight into the pixels: nothing else reads them.
+// Four texels given by axis lit by a one-texel routine: each lane becomes a texel operand, stored whole.
+template <TexelRoutine Routine>
+inline __m128i LightFourTexelsWith(__m128 px, __m128 py, __m128 pz, const Vector4& light, const Vector4& normal) {
+  __m128 pw = _mm_setzero_ps();
+  _MM_TRANSPOSE4_PS(px, py, pz, pw);
+  Vector4 positions[4];
+  _mm_storeu_ps(&positions[0].x, px);
+  _mm_storeu_ps(&positions[1].x, py);
+  _mm_storeu_ps(&positions[2].x, pz);
+  _mm_storeu_ps(&positions[3].x, pw);
+  uint32_t colours[4];
+  for (int lane = 0; lane < 4; ++lane) colours[lane] = Routine(&positions[lane], &light, &normal, LIGHTMAP_WHITE);
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(colours));
+}
+
+// Lights the tile and writes its pixels, row by row, from first_pixel on with the given pitch. Both
+// programs place the texels alike, four columns at a time; only the routine that lights them differs.
+// The colours go straight into the pixels: nothing else reads them.
 template <TexelRoutine Routine>
 inline void LightTileWith(const GroupLightmap& lightmap, const Vector4& light, uint32_t tile, uint16_t* first_pixel,
                           size_t pitch_bytes) {
   const LightmapTile& terms = lightmap.tiles[tile];
   const uint32_t width = lightmap.tile_width;
-  uint8_t* row_bytes = reinterpret_cast<uint8_t*>(first_pixel);
-  for (uint32_t r = 0; r < lightmap.tile_height; ++r, row_bytes += pitch_bytes) {
-    uint16_t* pixel = reinterpret_cast<uint16_t*>(row_bytes);
-    uint32_t c = 0;
-    if constexpr (Routine == &LightTexelSimd) {
-      for (; c + 4 <= width; c += 4) {
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(pixel + c), PackFourRgb565(LightFourTileTexels(terms, light, r, c)));
+  const Vector4 normal = {terms.normal.x, terms.normal.y, terms.normal.z, 0.0f};
+  uint32_t c = 0;
+  for (; c + 4 <= width; c += 4) {
+    const TileAxis x(terms.column_step.x, terms.row_step.x, terms.origin.x, c);
+    const TileAxis y(terms.column_step.y, terms.row_step.y, terms.origin.y, c);
+    const TileAxis z(terms.column_step.z, terms.row_step.z, terms.origin.z, c);
+    uint8_t* row_bytes = reinterpret_cast<uint8_t*>(first_pixel + c);
+    for (uint32_t r = 0; r < lightmap.tile_height; ++r, row_bytes += pitch_bytes) {
+      const __m128 px = x.At(_mm_set1_ps(TexelTerm(x.row_step, r)));
+      const __m128 py = y.At(_mm_set1_ps(TexelTerm(y.row_step, r)));
+      const __m128 pz = z.At(_mm_set1_ps(TexelTerm(z.row_step, r)));
+      __m128i colours;
+      if constexpr (Routine == &LightTexelSimd) {
+        colours = LightFourTexelsSimd(px, py, pz, light, normal, LIGHTMAP_WHITE);
+      } else {
+        colours = LightFourTexelsWith<Routine>(px, py, pz, light, normal);
       }
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(row_bytes), PackFourRgb565(colours));
     }
-    for (; c < width; ++c) {
+  }
+  // Columns that do not make a step of four.
+  const uint32_t first_column = c;
+  uint8_t* row_bytes = reinterpret_cast<uint8_t*>(first_pixel);
+  for (uint32_t r = 0; first_column < width && r < lightmap.tile_height; ++r, row_bytes += pitch_bytes) {
+    uint16_t* pixel = reinterpret_cast<uint16_t*>(row_bytes);
+    for (c = first_column; c < width; ++c) {
       const LightmapTexel texel = TexelAt(terms, r, c);
       pixel[c] = PackRgb565(Routine(&texel.position, &light, &texel.normal, LIGHTMAP_WHITE));
     }

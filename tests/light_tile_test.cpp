@@ -1,34 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "lightmap/lightmap.h"
 #include "lightmap/texel_lighting.h"
 #include "math/zeroed_array.h"
 
 namespace {
-
-TEST(PlaceTexels, SpreadsColumnsAlongSAndRowsAlongT) {
-  GroupLightmap lightmap = {};
-  lightmap.tile_width = lightmap.tile_height = LIGHTMAP_TILE_SIZE;
-  lightmap.tile_count = 3;
-  lightmap.tiles = NewZeroedArray<LightmapTile>(3);
-  const Vector3 corners[4] = {{0, 0, 0}, {0, 16, 0}, {8, 16, 0}, {8, 0, 0}};
-  PlaceTexels(&lightmap, 2, corners, Vector3{0, 0, 1});
-  PlaceTexels(&lightmap, 3, corners, Vector3{0, 0, 1});  // the sanitizer build catches a write past the tiles
-  for (uint32_t r = 0; r < 8; ++r) {
-    for (uint32_t c = 0; c < 8; ++c) {
-      const LightmapTexel texel = TexelAt(lightmap.tiles[2], r, c);
-      // Column step (8 - 0) / 8 along x, row step 16 / 8 along y, each term offset by 0.5 in world units.
-      EXPECT_EQ(texel.position.x, c + 1.0f);
-      EXPECT_EQ(texel.position.y, 2.0f * r + 1.0f);
-      EXPECT_EQ(texel.position.z, 1.0f);
-      EXPECT_EQ(texel.normal.z, 1.0f);
-    }
-  }
-  EXPECT_EQ(lightmap.tiles[1].column_step.x, 0.0f) << "tile 1 was not asked for";
-  DeleteArray(lightmap.tiles);
-}
 
 TEST(MapLightmapCoords, PlacesTheTileInTheTexture) {
   struct Case {

@@ -1,64 +1,76 @@
+// Lightmaps built and relit, into plain memory and into the stand-in's own textures: every tile is
+// found where its vertices point and holds what the relight of stored texels would have written.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
-#include "lightmap_reference.h"
+#include "device_test_support.h"
+#include "lightmap/face_frame.h"
 #include "lightmap/lightmap.h"
+#include "lightmap/texel_lighting.h"
 #include "math/zeroed_array.h"
-#include "platform/test_hooks.h"
+#include "render/renderer.h"
 #include "scene_fixtures.h"
 
 namespace {
 
-// A mesh of random triangles (slivers and repeated vertices included) cut into face groups of the given
-// sizes, with its lightmaps built without a device.
+// Random triangles with their own three vertices and random texture coordinates, in face groups of
+// the given sizes.
 GeomObject* AddRandomMesh(AseScene& scene, uint32_t seed, std::initializer_list<uint32_t> group_sizes) {
   std::mt19937 random(seed);
   std::uniform_real_distribution<float> coordinate(-50.0f, 50.0f), uv(0.0f, 4.0f);
   GeomObject* object = AddGeomObject(scene, "mesh");
-  object->vertex_count = 40;
-  object->vertices = NewZeroedArray<MeshVertex>(40);
-  for (uint32_t i = 0; i < 40; ++i) {
-    object->vertices[i] = MeshVertex{{coordinate(random), coordinate(random), coordinate(random)}, {0, 1, 0},
-                                     uv(random), uv(random)};
+  for (uint32_t size : group_sizes) object->face_count += size;
+  object->vertex_count = object->face_count * 3;
+  object->vertices = NewZeroedArray<MeshVertex>(object->vertex_count);
+  for (uint32_t i = 0; i < object->vertex_count; ++i) {
+    object->vertices[i] = {{coordinate(random), coordinate(random), coordinate(random)}, {}, uv(random), uv(random)};
   }
   FaceGroup** tail = &object->face_groups;
+  uint16_t vertex = 0;
   for (uint32_t size : group_sizes) {
     FaceGroup* group = *tail = new FaceGroup;
     group->face_count = size;
     group->face_indices = NewZeroedArray<uint16_t>(size_t{size} * 3);
-    for (uint32_t i = 0; i < size * 3; ++i) group->face_indices[i] = static_cast<uint16_t>(random() % 40);
-    object->face_count += size;
-    ++object->face_group_count;
+    for (uint32_t k = 0; k < size * 3; ++k) group->face_indices[k] = vertex++;
     tail = &group->next;
+    ++object->face_group_count;
   }
-  BeginCaptureMessageBoxes();  // slivers have no frame to fit, and say so
-  BuildObjectLightmaps(object, nullptr, Vector4{0, 80, 0, 0});
-  EndCaptureMessageBoxes();
   return object;
 }
 
-// Relights every group into memory laid out in the given number of tile columns and compares each
-// pixel with the reference.
+// The relight as it was when every texel was stored: its position spread over the frame's corners in
+// this order of operations, lit by the routine, packed to 5-6-5.
 template <TexelRoutine Routine>
-void ExpectRelightEqualsReference(GeomObject* object, const Vector4& light, uint32_t columns) {
-  for (FaceGroup* group = object->face_groups; group != nullptr; group = group->next) {
-    GroupLightmap* lightmap = group->lightmap;
-    ASSERT_NE(lightmap, nullptr);
-    lightmap->tile_columns = columns;
-    const uint32_t width = 8 * columns, height = 8 * ((group->face_count + columns - 1) / columns);
-    std::vector<uint16_t> pixels(size_t{width} * height, 0xABCD);
-    DDSURFACEDESC2 desc = {};
-    desc.dwWidth = width, desc.dwHeight = height, desc.lPitch = static_cast<LONG>(2 * width);
-    desc.lpSurface = pixels.data();
-    RelightGroupWith<Routine>(lightmap, light, group->face_count, DescribeLockedTiles(*lightmap, desc));
-    for (uint32_t i = 0; i < group->face_count; ++i) {
-      for (uint32_t r = 0; r < 64; ++r) {
-        const size_t at = (i / columns * 8 + r / 8) * size_t{width} + i % columns * 8 + r % 8;
-        ASSERT_EQ(pixels[at], ReferencePixel<Routine>(group->face_frames[i], light, r / 8, r % 8))
-            << "tile " << i << " texel " << r;
+uint16_t ReferencePixel(const FaceFrame& frame, const Vector4& light, uint32_t r, uint32_t c) {
+  const Vector3 &a = frame.corners[0], &b = frame.corners[1], &d = frame.corners[3];
+  const float column = static_cast<float>(c), row = static_cast<float>(r);
+  Vector4 position = {(((d.x - a.x) / 8.0f * column + 0.5f) + ((b.x - a.x) / 8.0f * row + 0.5f)) + a.x,
+                      (((d.y - a.y) / 8.0f * column + 0.5f) + ((b.y - a.y) / 8.0f * row + 0.5f)) + a.y,
+                      (((d.z - a.z) / 8.0f * column + 0.5f) + ((b.z - a.z) / 8.0f * row + 0.5f)) + a.z, 0.0f};
+  const Vector4 normal = {frame.normal.x, frame.normal.y, frame.normal.z, 0.0f};
+  return PackRgb565(Routine(&position, &light, &normal, LIGHTMAP_WHITE));
+}
+
+// Each tile's top left is the smallest (s, t) of its three vertices, on the texture's tile grid.
+template <TexelRoutine Routine>
+void ExpectTilesWhereVerticesPoint(const FaceGroup* group, const Vector4& light, const DDSURFACEDESC2& texture) {
+  for (uint32_t i = 0; i < group->face_count; ++i) {
+    const LightmapVertex* v = group->lightmap_vertices + 3 * i;
+    const long x = std::lround(std::fmin(v[0].s, std::fmin(v[1].s, v[2].s)) * texture.dwWidth);
+    const long y = std::lround(std::fmin(v[0].t, std::fmin(v[1].t, v[2].t)) * texture.dwHeight);
+    ASSERT_TRUE(x % 8 == 0 && y % 8 == 0 && x + 8 <= long(texture.dwWidth) && y + 8 <= long(texture.dwHeight))
+        << "face " << i << " at " << x << ", " << y;
+    for (uint32_t r = 0; r < 8; ++r) {
+      const uint8_t* row = static_cast<const uint8_t*>(texture.lpSurface) + (y + r) * texture.lPitch + 2 * x;
+      for (uint32_t c = 0; c < 8; ++c) {
+        uint16_t pixel;
+        std::memcpy(&pixel, row + 2 * c, 2);
+        ASSERT_EQ(pixel, ReferencePixel<Routine>(group->face_frames[i], light, r, c)) << "face " << i << " " << r << c;
       }
     }
   }
@@ -68,11 +80,18 @@ TEST(RelightScene, EqualsTheStoredTexelRelightOnRandomScenes) {
   const Vector4 lights[] = {{0, 80, 0, 0}, {35.5f, -12.25f, 60, 0}, {1e-3f, 2e-3f, -3e-3f, 0}};
   for (uint32_t seed = 1; seed <= 6; ++seed) {
     AseScene scene;
-    GeomObject* object = AddRandomMesh(scene, seed, {37, 1, 22});
+    GeomObject* object = AddRandomMesh(scene, seed, {37});
+    BuildObjectLightmaps(object, nullptr, lights[0]);  // no device: the tiles map onto their bare stack
+    FaceGroup* group = object->face_groups;
+    std::vector<uint16_t> pixels(8 * 8 * 37);
+    DDSURFACEDESC2 desc = {};
+    desc.dwWidth = 8, desc.dwHeight = 8 * 37, desc.lPitch = 16, desc.lpSurface = pixels.data();
     for (const Vector4& light : lights) {
       SCOPED_TRACE(testing::Message() << "seed " << seed << " light " << light.x);
-      ExpectRelightEqualsReference<LightTexelSimd>(object, light, 1 + seed % 3);
-      ExpectRelightEqualsReference<LightTexelScalar>(object, light, 1 + seed % 3);
+      RelightGroupWith<LightTexelSimd>(group->lightmap, light, 37, DescribeLockedTiles(*group->lightmap, desc));
+      ExpectTilesWhereVerticesPoint<LightTexelSimd>(group, light, desc);
+      RelightGroupWith<LightTexelScalar>(group->lightmap, light, 37, DescribeLockedTiles(*group->lightmap, desc));
+      ExpectTilesWhereVerticesPoint<LightTexelScalar>(group, light, desc);
     }
   }
 }
@@ -80,15 +99,10 @@ TEST(RelightScene, EqualsTheStoredTexelRelightOnRandomScenes) {
 TEST(BuildObjectLightmaps, GivesEachGroupItsOwnTilesAndRebuildsOnlyAfterARelease) {
   AseScene scene;
   GeomObject* object = AddRandomMesh(scene, 7, {6, 4});
+  BuildObjectLightmaps(object, nullptr, Vector4{});
   FaceGroup* second = object->face_groups->next;
   ASSERT_NE(second->lightmap, nullptr);
   EXPECT_EQ(second->lightmap->tile_count, 4u) << "a group's lightmap holds its own faces, not the mesh's";
-  EXPECT_EQ(second->lightmap->surface, nullptr);
-  // Tile 1 of a bare stack of four: its t runs from 1/4 to 2/4.
-  for (int k = 3; k < 6; ++k) {
-    EXPECT_GE(second->lightmap_vertices[k].t, 0.25f);
-    EXPECT_LE(second->lightmap_vertices[k].t, 0.5f);
-  }
   const std::vector<LightmapVertex> vertices(second->lightmap_vertices, second->lightmap_vertices + 12);
   const GroupLightmap* lightmap = second->lightmap;
   RelightScene(&scene, Vector4{3, 4, 5, 0});
@@ -106,6 +120,73 @@ TEST(BuildObjectLightmaps, GivesEachGroupItsOwnTilesAndRebuildsOnlyAfterARelease
   BuildObjectLightmaps(object, nullptr, Vector4{});
   EXPECT_NE(second->lightmap, nullptr);
   ReleaseObjectLightmaps(object);
+  ReleaseObjectLightmaps(object);
+}
+
+TEST_F(DeviceTest, LightmapTexturesHoldEveryTileWhereItsVerticesPoint) {
+  const DWORD POW2_SQUARE = D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_SQUAREONLY;
+  const struct {
+    const char* what;
+    DWORD caps, max_edge;
+    std::initializer_list<uint32_t> groups;
+    DWORD width, height;  // of the first group's texture
+  } cases[] = {
+      {"3,000 faces: two columns of the driver's largest texture", 0, 0, {3000}, 16, 12000},
+      {"powers of two, square, at most 256", POW2_SQUARE, 256, {300}, 256, 256},
+      {"3 of 10 faces: the mesh's 80 rows halved", 0, 0, {3, 7}, 8, 40},
+  };
+  const Vector4 light = {20, 30, 10, 0};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetTextureCapsForTest(c.caps);
+    SetMaxTextureSizeForTest(c.max_edge);
+    Renderer renderer;
+    ASSERT_TRUE(renderer.CreateDeviceFromChoice(window_));
+    AseScene scene;
+    GeomObject* object = AddRandomMesh(scene, 11, c.groups);
+    BuildObjectLightmaps(object, renderer.device, light);
+    for (const FaceGroup* group = object->face_groups; group != nullptr; group = group->next) {
+      ASSERT_NE(group->lightmap->surface, nullptr);
+      DDSURFACEDESC2 desc = {};
+      desc.dwSize = DDSURFACEDESC2_SIZE;
+      ASSERT_EQ(group->lightmap->surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
+      if (group == object->face_groups) {
+        EXPECT_EQ(desc.dwWidth, c.width);
+        EXPECT_EQ(desc.dwHeight, c.height);
+      }
+      EXPECT_EQ(desc.ddpfPixelFormat.dwRGBBitCount, 16u);
+      EXPECT_EQ(desc.ddpfPixelFormat.dwRBitMask | desc.ddpfPixelFormat.dwRGBAlphaBitMask, 0xF800u);
+      EXPECT_EQ(desc.ddpfPixelFormat.dwGBitMask, 0x07E0u);
+      ExpectTilesWhereVerticesPoint<LightTexelSimd>(group, light, desc);
+      group->lightmap->surface->Unlock(nullptr);
+    }
+    ReleaseObjectLightmaps(object);
+  }
+  EXPECT_TRUE(EndCaptureMessageBoxes().empty());
+  BeginCaptureMessageBoxes();
+}
+
+TEST_F(DeviceTest, AGroupWithoutATextureIsStillDrawnAndToldOnce) {
+  SetMaxTextureSizeForTest(4);
+  Renderer renderer;
+  ASSERT_TRUE(renderer.CreateDeviceFromChoice(window_));
+  DDPIXELFORMAT format = {};
+  renderer.device->EnumTextureFormats(FindRgb565Format, &format);
+  EXPECT_EQ(format.dwRBitMask, 0xF800u) << "the stand-in offers 5-6-5";
+  AseScene scene;
+  GeomObject* object = AddRandomMesh(scene, 3, {3, 2});
+  BuildObjectLightmaps(object, renderer.device, Vector4{1, 2, 3, 0});
+  for (const FaceGroup* group = object->face_groups; group != nullptr; group = group->next) {
+    EXPECT_EQ(group->lightmap->surface, nullptr);
+    EXPECT_NE(group->lightmap_vertices, nullptr);
+  }
+  const std::vector<CapturedMessageBox> boxes = EndCaptureMessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Cannot Create Lightmap");
+  BeginCaptureMessageBoxes();
+  RelightScene(&scene, Vector4{});
+  GroupLightmap lightmap = {};
+  EXPECT_EQ(CreateLightmapSurface(&lightmap, renderer.device, 8, 8), nullptr) << "beyond the largest texture";
   ReleaseObjectLightmaps(object);
 }
 
