@@ -4,7 +4,6 @@
 // measured in the same run, so that the relight's bytes per second read as a fraction of what memory
 // allows.
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <cmath>
@@ -106,7 +105,8 @@ struct RelightBenchScene {
   // Circling over the scene, as a light moves while the animation plays.
   Vector4 Light(uint32_t pass) const {
     const float angle_rad = 0.05f * static_cast<float>(pass);
-    return Vector4{centre_.x + radius_ * std::cos(angle_rad), centre_.y, centre_.z + radius_ * std::sin(angle_rad), 0.0f};
+    return Vector4{centre_.x + radius_ * std::cos(angle_rad), centre_.y, centre_.z + radius_ * std::sin(angle_rad),
+                   0.0f};
   }
 
   AseScene scene;
@@ -159,8 +159,20 @@ void BM_RelightScene(benchmark::State& state) {
   state.counters["bytes_per_texel"] = RELIGHT_BYTES_PER_TEXEL;
 }
 
-BENCHMARK_TEMPLATE(BM_RelightScene, LightTexelSimd)->Arg(0)->Arg(5)->Arg(8)->Arg(30)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK_TEMPLATE(BM_RelightScene, LightTexelScalar)->Arg(0)->Arg(5)->Arg(8)->Arg(30)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK_TEMPLATE(BM_RelightScene, LightTexelSimd)
+    ->Arg(0)
+    ->Arg(5)
+    ->Arg(8)
+    ->Arg(30)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.0);
+BENCHMARK_TEMPLATE(BM_RelightScene, LightTexelScalar)
+    ->Arg(0)
+    ->Arg(5)
+    ->Arg(8)
+    ->Arg(30)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.0);
 
 // Far beyond every cache, like the relight's 118 MB of texel records.
 constexpr size_t STREAM_BYTES = size_t{256} << 20;

@@ -1,10 +1,11 @@
 // Building the lightmaps of an object: per face group its frames, its tile texture and its two-texture
 // vertices, each triangle placed in its own tile, then the whole group lit into its texture.
+#include "lightmap/lightmap.h"
+
 #include <cstddef>
 #include <new>
 
 #include "lightmap/face_frame.h"
-#include "lightmap/lightmap.h"
 #include "math/zeroed_array.h"
 #include "platform/report.h"
 #include "scene/ase_scene.h"
@@ -75,9 +76,9 @@ bool CreateGroupLightmap(GroupLightmap* lightmap, IDirect3DDevice7* device, uint
   if (lightmap->tiles == nullptr && tile_count != 0) return false;
   if (device == nullptr) return true;
   const D3DDEVICEDESC7 caps = DeviceCaps(device);
-  const LightmapLayout layout = ChooseLightmapLayout(caps.dpcTriCaps.dwTextureCaps, caps.dwMaxTextureWidth,
-                                                     caps.dwMaxTextureHeight, tile_width, tile_height, tile_count,
-                                                     mesh_tile_count);
+  const LightmapLayout layout =
+      ChooseLightmapLayout(caps.dpcTriCaps.dwTextureCaps, caps.dwMaxTextureWidth, caps.dwMaxTextureHeight, tile_width,
+                           tile_height, tile_count, mesh_tile_count);
   if (layout.tile_columns == 0) return true;
   lightmap->tile_columns = layout.tile_columns;
   lightmap->surface = CreateLightmapSurface(lightmap, device, layout.width, layout.height);
@@ -89,8 +90,7 @@ void BuildObjectLightmaps(GeomObject* object, IDirect3DDevice7* device, const Ve
   // One box per kind of failure for the whole object, not one per triangle or group.
   FrameReportGate gate;
   bool texture_reported = false;
-  for (FaceGroup* group = object->face_groups; group != nullptr && group->face_frames == nullptr;
-       group = group->next) {
+  for (FaceGroup* group = object->face_groups; group != nullptr && group->face_frames == nullptr; group = group->next) {
     // Whatever a group holds without frames is a leftover; rebuilding over it would leak it.
     ReleaseFaceGroupLightmaps(group);
     if (group->face_count == 0 || group->face_indices == nullptr) continue;

@@ -18,16 +18,16 @@ struct SceneNode;
 // their tile's terms, so that it reads 48 bytes per tile instead of a record per texel.
 struct LightmapTexel {
   Vector4 position;  // w = 0
-  uint32_t colour;  // byte 0 red, 1 green, 2 blue, 3 alpha
-  Vector4 normal;  // w = 0
+  uint32_t colour;   // byte 0 red, 1 green, 2 blue, 3 alpha
+  Vector4 normal;    // w = 0
 };
 
 // Where a tile's texels lie: texel (row r, column c) is at ((column_step c + 0.5) + (row_step r + 0.5))
 // + origin on each axis, rounded to float at every step, as the face frame's parallelogram spreads them.
 struct LightmapTile {
-  Vector3 origin;  // corner 0 of the face frame
+  Vector3 origin;       // corner 0 of the face frame
   Vector3 column_step;  // (corner 3 - corner 0) / tile_width
-  Vector3 row_step;  // (corner 1 - corner 0) / tile_height
+  Vector3 row_step;     // (corner 1 - corner 0) / tile_height
   Vector3 normal;
 };
 
@@ -38,7 +38,7 @@ struct GroupLightmap {
   uint16_t tile_height;
   uint16_t surface_width;
   uint16_t surface_height;
-  LightmapTile* tiles;  // owned, tile_count entries
+  LightmapTile* tiles;           // owned, tile_count entries
   IDirectDrawSurface7* surface;  // owned, null when its creation failed
   uint32_t tile_count;
   uint32_t tile_columns;  // at least 1 once created
@@ -49,7 +49,7 @@ struct LightmapVertex {
   Vector3 position;
   Vector3 normal;
   float tu, tv;  // stage 0: the material texture
-  float s, t;  // stage 1: the lightmap
+  float s, t;    // stage 1: the lightmap
 };
 static_assert(sizeof(LightmapVertex) == 40, "lightmap vertices are 40 bytes");
 

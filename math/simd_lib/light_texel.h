@@ -32,7 +32,8 @@ inline uint32_t LightTexelSimd(const Vector4* texel_position, const Vector4* lig
   const __m128 k = _mm_add_ss(_mm_add_ss(z_product, products), y_product);
 
   // An ordered compare: NaN (the light on the texel, a degenerate face) fails it like a negative term.
-  const uint32_t lit_mask = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_castps_si128(_mm_cmpge_ss(k, _mm_setzero_ps()))));
+  const uint32_t lit_mask =
+      static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_castps_si128(_mm_cmpge_ss(k, _mm_setzero_ps()))));
 
   const __m128i zero = _mm_setzero_si128();
   const __m128i channel_words = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(colour)), zero);
@@ -55,8 +56,7 @@ inline __m128i LightFourTexelsSimd(__m128 px, __m128 py, __m128 pz, const Vector
   const __m128 dx = _mm_sub_ps(_mm_set1_ps(light_position.x), px);
   const __m128 dy = _mm_sub_ps(_mm_set1_ps(light_position.y), py);
   const __m128 dz = _mm_sub_ps(_mm_set1_ps(light_position.z), pz);
-  const __m128 length =
-      _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_add_ps(_mm_mul_ps(dy, dy), _mm_mul_ps(dz, dz))));
+  const __m128 length = _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_add_ps(_mm_mul_ps(dy, dy), _mm_mul_ps(dz, dz))));
   const __m128 ux = _mm_div_ps(dx, length), uy = _mm_div_ps(dy, length), uz = _mm_div_ps(dz, length);
   const __m128 k = _mm_add_ps(_mm_add_ps(_mm_mul_ps(uz, nz), _mm_mul_ps(ux, nx)), _mm_mul_ps(uy, ny));
   const __m128i lit_mask = _mm_castps_si128(_mm_cmpge_ps(k, _mm_setzero_ps()));
