@@ -56,6 +56,15 @@ uint16_t ReferencePixel(const FaceFrame& frame, const Vector4& light, uint32_t r
   return static_cast<uint16_t>((colour & 0xF8) << 8 | (colour & 0xFC00) >> 5 | (colour & 0xF80000) >> 19);
 }
 
+// Lights with the bits of the texel's position, so that the pixels show a position that is not the
+// build's to the last bit.
+uint32_t PositionBits(const Vector4* position, const Vector4*, const Vector4*, uint32_t) {
+  uint32_t bits[3], hash = 0;
+  std::memcpy(bits, position, sizeof bits);
+  for (uint32_t b : bits) hash = (hash ^ b) * 0x9E3779B1u;
+  return hash ^ hash >> 15;
+}
+
 // Each tile's top left is the smallest (s, t) of its three vertices, on the texture's tile grid.
 template <TexelRoutine Routine>
 void ExpectTilesWhereVerticesPoint(const FaceGroup* group, const Vector4& light, const DDSURFACEDESC2& texture) {
@@ -92,6 +101,8 @@ TEST(RelightScene, EqualsTheStoredTexelRelightOnRandomScenes) {
       ExpectTilesWhereVerticesPoint<LightTexelSimd>(group, light, desc);
       RelightGroupWith<LightTexelScalar>(group->lightmap, light, 37, DescribeLockedTiles(*group->lightmap, desc));
       ExpectTilesWhereVerticesPoint<LightTexelScalar>(group, light, desc);
+      RelightGroupWith<PositionBits>(group->lightmap, light, 37, DescribeLockedTiles(*group->lightmap, desc));
+      ExpectTilesWhereVerticesPoint<PositionBits>(group, light, desc);
     }
   }
 }
@@ -142,6 +153,13 @@ TEST_F(DeviceTest, LightmapTexturesHoldEveryTileWhereItsVerticesPoint) {
     ASSERT_EQ(boxes.size(), c.width == 0 ? 1u : 0u);
     if (c.width == 0) EXPECT_EQ(boxes[0].text, "Cannot Create Lightmap");
     RelightScene(&scene, light);
+    if (c.caps != 0) {  // three tiles: 8 x 24 widened to 32 x 32
+      GroupLightmap probe = {};
+      IDirectDrawSurface7* surface = CreateLightmapSurface(&probe, renderer.device, 8, 24);
+      ASSERT_NE(surface, nullptr);
+      EXPECT_TRUE(probe.surface_width == 32 && probe.surface_height == 32);
+      surface->Release();
+    }
     for (const FaceGroup* group = object->face_groups; group != nullptr; group = group->next) {
       ASSERT_NE(group->lightmap_vertices, nullptr) << "the group is drawn, with or without its lightmap";
       ASSERT_EQ(group->lightmap->surface != nullptr, c.width != 0);
@@ -149,10 +167,9 @@ TEST_F(DeviceTest, LightmapTexturesHoldEveryTileWhereItsVerticesPoint) {
       DDSURFACEDESC2 desc = {};
       desc.dwSize = DDSURFACEDESC2_SIZE;
       ASSERT_EQ(group->lightmap->surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
-      if (group == object->face_groups) {
-        EXPECT_EQ(desc.dwWidth, c.width);
-        EXPECT_EQ(desc.dwHeight, c.height);
-      }
+      const bool first = group == object->face_groups;
+      if (first)
+        EXPECT_TRUE(desc.dwWidth == c.width && desc.dwHeight == c.height) << desc.dwWidth << " x " << desc.dwHeight;
       // The format that FindRgb565Format picked from the stand-in's list.
       EXPECT_EQ(desc.ddpfPixelFormat.dwRGBBitCount, 16u);
       EXPECT_EQ(desc.ddpfPixelFormat.dwRBitMask | desc.ddpfPixelFormat.dwRGBAlphaBitMask, 0xF800u);
