@@ -1,7 +1,7 @@
 // The lightmap texture seen from the baker: its size under the device's texture caps, the 5-6-5 packing
-// of a lit texel, and the writing of whole tiles into the locked surface memory with its pitch. Whatever
-// the lock hands out is checked once per lock; a tile whose rows would fall outside that memory, or whose
-// index reaches the lightmap's tile count, is not written.
+// of a lit texel, and where each tile lies in the locked surface memory with its pitch. Whatever the
+// lock hands out is checked once per lock; a tile whose rows would fall outside that memory, or whose
+// index reaches the lightmap's tile count, gets no place to be written.
 #pragma once
 
 #include <cstddef>
