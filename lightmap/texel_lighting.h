@@ -61,34 +61,28 @@ inline LightmapTexel TexelAt(const LightmapTile& tile, uint32_t row, uint32_t co
   return texel;
 }
 
-// Four 32-bit colours packed to four 5-6-5 pixels in the low 64 bits, as PackRgb565 packs each.
-inline __m128i PackFourRgb565(__m128i colour) {
+// Four 32-bit colours as 5-6-5 pixels, as PackRgb565 packs each, sign-extended in their 32-bit lanes
+// so that the signed pack to 16 bits keeps their bits instead of saturating.
+inline __m128i Rgb565Lanes(__m128i colour) {
   const __m128i red = _mm_slli_epi32(_mm_and_si128(colour, _mm_set1_epi32(0xF8)), 8);
   const __m128i green = _mm_srli_epi32(_mm_and_si128(colour, _mm_set1_epi32(0xFC00)), 5);
   const __m128i blue = _mm_srli_epi32(_mm_and_si128(colour, _mm_set1_epi32(0xF80000)), 19);
-  const __m128i pixels = _mm_or_si128(red, _mm_or_si128(green, blue));
-  // The signed pack saturates; sign-extending the 16-bit value first keeps its bits.
-  const __m128i extended = _mm_srai_epi32(_mm_slli_epi32(pixels, 16), 16);
-  return _mm_packs_epi32(extended, extended);
+  return _mm_srai_epi32(_mm_slli_epi32(_mm_or_si128(red, _mm_or_si128(green, blue)), 16), 16);
 }
 
 // One axis of a tile's texel positions, four columns at a time: the column terms are made once per
 // tile, the row term once per row, with the same operations as TexelAt.
 struct TileAxis {
-  TileAxis(float column_step, float row_step, float origin, uint32_t first_column)
-      : row_step(row_step), origin(_mm_set1_ps(origin)) {
+  TileAxis(float column_step, float origin, uint32_t first_column) : origin(_mm_set1_ps(origin)) {
     const __m128 columns = _mm_add_ps(_mm_set1_ps(static_cast<float>(first_column)), _mm_set_ps(3, 2, 1, 0));
     column_terms = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(column_step), columns), _mm_set1_ps(0.5f));
   }
   __m128 At(__m128 row_term) const { return _mm_add_ps(_mm_add_ps(column_terms, row_term), origin); }
 
-  float row_step;
   __m128 origin;
   __m128 column_terms;
 };
 
-// Lights the tile and writes its pixels, row by row, from first_pixel on with the given pitch. The
-// colours go straight into the pixels: nothing else reads them.
 // Four texels given by axis lit by a one-texel routine: each lane becomes a texel operand, stored whole.
 template <TexelRoutine Routine>
 inline __m128i LightFourTexelsWith(__m128 px, __m128 py, __m128 pz, const Vector4& light, const Vector4& normal) {
@@ -104,6 +98,16 @@ inline __m128i LightFourTexelsWith(__m128 px, __m128 py, __m128 pz, const Vector
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(colours));
 }
 
+// Four texels given by axis, lit by the program's routine.
+template <TexelRoutine Routine>
+inline __m128i LightFourWith(__m128 px, __m128 py, __m128 pz, const Vector4& light, const Vector4& normal) {
+  if constexpr (Routine == &LightTexelSimd) {
+    return LightFourTexelsSimd(px, py, pz, light, normal, LIGHTMAP_WHITE);
+  } else {
+    return LightFourTexelsWith<Routine>(px, py, pz, light, normal);
+  }
+}
+
 // Lights the tile and writes its pixels, row by row, from first_pixel on with the given pitch. Both
 // programs place the texels alike, four columns at a time; only the routine that lights them differs.
 // The colours go straight into the pixels: nothing else reads them.
@@ -112,24 +116,37 @@ inline void LightTileWith(const GroupLightmap& lightmap, const Vector4& light, u
                           size_t pitch_bytes) {
   const LightmapTile& terms = lightmap.tiles[tile];
   const uint32_t width = lightmap.tile_width;
+  // Copies that the pixel stores cannot alias, so they stay in registers.
+  const Vector4 here = light;
   const Vector4 normal = {terms.normal.x, terms.normal.y, terms.normal.z, 0.0f};
+  const Vector3& cs = terms.column_step;
+  const Vector3& rs = terms.row_step;
+  const Vector3& o = terms.origin;
   uint32_t c = 0;
+  if (width == 8) {
+    // Both halves of a row at once: each row term serves eight texels and one store writes the row.
+    const TileAxis x0(cs.x, o.x, 0), y0(cs.y, o.y, 0), z0(cs.z, o.z, 0);
+    const TileAxis x4(cs.x, o.x, 4), y4(cs.y, o.y, 4), z4(cs.z, o.z, 4);
+    uint8_t* row_bytes = reinterpret_cast<uint8_t*>(first_pixel);
+    for (uint32_t r = 0; r < lightmap.tile_height; ++r, row_bytes += pitch_bytes) {
+      const __m128 rx = _mm_set1_ps(TexelTerm(rs.x, r));
+      const __m128 ry = _mm_set1_ps(TexelTerm(rs.y, r));
+      const __m128 rz = _mm_set1_ps(TexelTerm(rs.z, r));
+      const __m128i left = LightFourWith<Routine>(x0.At(rx), y0.At(ry), z0.At(rz), here, normal);
+      const __m128i right = LightFourWith<Routine>(x4.At(rx), y4.At(ry), z4.At(rz), here, normal);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(row_bytes), _mm_packs_epi32(Rgb565Lanes(left), Rgb565Lanes(right)));
+    }
+    c = width;
+  }
   for (; c + 4 <= width; c += 4) {
-    const TileAxis x(terms.column_step.x, terms.row_step.x, terms.origin.x, c);
-    const TileAxis y(terms.column_step.y, terms.row_step.y, terms.origin.y, c);
-    const TileAxis z(terms.column_step.z, terms.row_step.z, terms.origin.z, c);
+    const TileAxis x(cs.x, o.x, c), y(cs.y, o.y, c), z(cs.z, o.z, c);
     uint8_t* row_bytes = reinterpret_cast<uint8_t*>(first_pixel + c);
     for (uint32_t r = 0; r < lightmap.tile_height; ++r, row_bytes += pitch_bytes) {
-      const __m128 px = x.At(_mm_set1_ps(TexelTerm(x.row_step, r)));
-      const __m128 py = y.At(_mm_set1_ps(TexelTerm(y.row_step, r)));
-      const __m128 pz = z.At(_mm_set1_ps(TexelTerm(z.row_step, r)));
-      __m128i colours;
-      if constexpr (Routine == &LightTexelSimd) {
-        colours = LightFourTexelsSimd(px, py, pz, light, normal, LIGHTMAP_WHITE);
-      } else {
-        colours = LightFourTexelsWith<Routine>(px, py, pz, light, normal);
-      }
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(row_bytes), PackFourRgb565(colours));
+      const __m128i colours =
+          LightFourWith<Routine>(x.At(_mm_set1_ps(TexelTerm(rs.x, r))), y.At(_mm_set1_ps(TexelTerm(rs.y, r))),
+                                 z.At(_mm_set1_ps(TexelTerm(rs.z, r))), here, normal);
+      const __m128i lanes = Rgb565Lanes(colours);
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(row_bytes), _mm_packs_epi32(lanes, lanes));
     }
   }
   // Columns that do not make a step of four.
@@ -139,7 +156,7 @@ inline void LightTileWith(const GroupLightmap& lightmap, const Vector4& light, u
     uint16_t* pixel = reinterpret_cast<uint16_t*>(row_bytes);
     for (c = first_column; c < width; ++c) {
       const LightmapTexel texel = TexelAt(terms, r, c);
-      pixel[c] = PackRgb565(Routine(&texel.position, &light, &texel.normal, LIGHTMAP_WHITE));
+      pixel[c] = PackRgb565(Routine(&texel.position, &here, &texel.normal, LIGHTMAP_WHITE));
     }
   }
 }

@@ -89,8 +89,8 @@ TEST(DescribeLockedTiles, AllowsOnlyTilesWhollyInsideTheLockedMemory) {
     const LockedTiles locked = DescribeLockedTiles(lightmap, desc);
     EXPECT_EQ(locked.tile_limit, c.tile_limit);
     EXPECT_EQ(TileFirstPixel(lightmap, locked, c.tile_limit), nullptr);
-    if (c.tile_limit == 5)
-      EXPECT_EQ(reinterpret_cast<uint8_t*>(TileFirstPixel(lightmap, locked, 3)), memory + 8 * 32 + 16);
+    const uint8_t* tile_3 = reinterpret_cast<uint8_t*>(TileFirstPixel(lightmap, locked, 3));
+    EXPECT_TRUE(c.tile_limit < 4 || tile_3 == memory + 8 * 32 + 16) << "tile 3: second row, second column";
   }
   DeleteArray(lightmap.tiles);
   EXPECT_EQ(DescribeLockedTiles(lightmap, DDSURFACEDESC2{}).tile_limit, 0u) << "no tiles: nothing to write";
