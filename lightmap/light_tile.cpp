@@ -16,8 +16,8 @@
 
 const char* TexelRoutineName() { return KESTREL_TEXEL_SIMD ? "SSE" : "scalar"; }
 
-void LightTile(GroupLightmap* lightmap, const Vector4& light, uint32_t tile) {
-  LightTileWith<KESTREL_TEXEL_ROUTINE>(lightmap, light, tile);
+void RelightGroup(GroupLightmap* lightmap, const Vector4& light) {
+  if (lightmap != nullptr) RelightLockedGroupWith<KESTREL_TEXEL_ROUTINE>(lightmap, light, lightmap->tile_count);
 }
 
 void RelightScene(AseScene* scene, const Vector4& light) { RelightSceneWith<KESTREL_TEXEL_ROUTINE>(scene, light); }

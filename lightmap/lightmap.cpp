@@ -1,11 +1,13 @@
 // Building the lightmaps of an object: per face group its frames, its tile texture and its two-texture
-// vertices, each triangle placed, lit and written into its own tile.
+// vertices, each triangle placed in its own tile, then the whole group lit into its texture.
+#include "lightmap/lightmap.h"
+
 #include <cstddef>
 #include <new>
 
 #include "lightmap/face_frame.h"
-#include "lightmap/lightmap.h"
 #include "math/zeroed_array.h"
+#include "platform/report.h"
 #include "scene/ase_scene.h"
 
 namespace {
@@ -21,16 +23,13 @@ bool FetchFaceVertices(const GeomObject* object, const uint16_t* indices, MeshVe
   return true;
 }
 
-void BakeTriangle(const GeomObject* object, FaceGroup* group, uint32_t i, const Vector4& light,
-                  FrameReportGate* gate) {
+void BakeTriangle(const GeomObject* object, FaceGroup* group, uint32_t i, FrameReportGate* gate) {
   MeshVertex mesh[3];
   if (!FetchFaceVertices(object, group->face_indices + size_t{i} * 3, mesh)) return;
   FaceFrame& frame = group->face_frames[i];
   GroupLightmap* lightmap = group->lightmap;
   BuildFaceFrame(frame, mesh, gate);
   PlaceTexels(lightmap, i, frame.corners, frame.normal);
-  LightTile(lightmap, light, i);
-  UploadTile(lightmap, i);
   for (MeshVertex& corner : frame.vertices) MapLightmapCoords(lightmap, i, corner.u, corner.v);
   LightmapVertex* out = group->lightmap_vertices + size_t{i} * 3;
   for (int k = 0; k < 3; ++k) {
@@ -47,8 +46,8 @@ bool AllocateGroupLightmaps(const GeomObject* object, FaceGroup* group, IDirect3
   group->face_frames = NewZeroedArray<FaceFrame>(group->face_count);
   if (group->face_frames != nullptr) {
     group->lightmap = new (std::nothrow) GroupLightmap();
-    if (group->lightmap != nullptr &&
-        CreateGroupLightmap(group->lightmap, device, LIGHTMAP_TILE_SIZE, LIGHTMAP_TILE_SIZE, object->face_count)) {
+    if (group->lightmap != nullptr && CreateGroupLightmap(group->lightmap, device, LIGHTMAP_TILE_SIZE,
+                                                          LIGHTMAP_TILE_SIZE, group->face_count, object->face_count)) {
       group->lightmap_vertices = NewZeroedArray<LightmapVertex>(size_t{group->face_count} * 3);
       if (group->lightmap_vertices != nullptr) return true;
     }
@@ -57,34 +56,50 @@ bool AllocateGroupLightmaps(const GeomObject* object, FaceGroup* group, IDirect3
   return false;
 }
 
+// The device's limits, or none when it cannot tell them (the creation then decides).
+D3DDEVICEDESC7 DeviceCaps(IDirect3DDevice7* device) {
+  D3DDEVICEDESC7 caps = {};
+  if (device == nullptr || FAILED(device->GetCaps(&caps))) caps = D3DDEVICEDESC7{};
+  return caps;
+}
+
 }  // namespace
 
 bool CreateGroupLightmap(GroupLightmap* lightmap, IDirect3DDevice7* device, uint16_t tile_width, uint16_t tile_height,
-                         uint32_t tile_count) {
+                         uint32_t tile_count, uint32_t mesh_tile_count) {
   if (lightmap == nullptr) return false;
   lightmap->tile_width = tile_width;
   lightmap->tile_height = tile_height;
   lightmap->tile_count = tile_count;
-  const size_t tile_texels = size_t{tile_width} * tile_height;
-  if (tile_texels != 0 && tile_count > SIZE_MAX / tile_texels) return false;
-  lightmap->texels = NewZeroedArray<LightmapTexel>(tile_texels * tile_count);
-  if (lightmap->texels == nullptr) return false;
-  const uint64_t stack_height = uint64_t{tile_height} * tile_count;
-  const uint32_t height = stack_height > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(stack_height);
-  lightmap->surface = CreateLightmapSurface(lightmap, device, tile_width, height);
+  lightmap->tile_columns = 1;
+  lightmap->tiles = NewZeroedArray<LightmapTile>(tile_count);
+  if (lightmap->tiles == nullptr && tile_count != 0) return false;
+  if (device == nullptr) return true;
+  const D3DDEVICEDESC7 caps = DeviceCaps(device);
+  const LightmapLayout layout =
+      ChooseLightmapLayout(caps.dpcTriCaps.dwTextureCaps, caps.dwMaxTextureWidth, caps.dwMaxTextureHeight, tile_width,
+                           tile_height, tile_count, mesh_tile_count);
+  if (layout.tile_columns == 0) return true;
+  lightmap->tile_columns = layout.tile_columns;
+  lightmap->surface = CreateLightmapSurface(lightmap, device, layout.width, layout.height);
   return true;
 }
 
 void BuildObjectLightmaps(GeomObject* object, IDirect3DDevice7* device, const Vector4& light) {
   if (object == nullptr) return;
-  // One box per kind of frame failure for the whole object, not one per triangle.
+  // One box per kind of failure for the whole object, not one per triangle or group.
   FrameReportGate gate;
-  for (FaceGroup* group = object->face_groups; group != nullptr && group->face_frames == nullptr;
-       group = group->next) {
+  bool texture_reported = false;
+  for (FaceGroup* group = object->face_groups; group != nullptr && group->face_frames == nullptr; group = group->next) {
     // Whatever a group holds without frames is a leftover; rebuilding over it would leak it.
     ReleaseFaceGroupLightmaps(group);
     if (group->face_count == 0 || group->face_indices == nullptr) continue;
     if (!AllocateGroupLightmaps(object, group, device)) continue;
-    for (uint32_t i = 0; i < group->face_count; ++i) BakeTriangle(object, group, i, light, &gate);
+    if (device != nullptr && group->lightmap->surface == nullptr && !texture_reported) {
+      ShowReport("Cannot Create Lightmap");
+      texture_reported = true;
+    }
+    for (uint32_t i = 0; i < group->face_count; ++i) BakeTriangle(object, group, i, &gate);
+    RelightGroup(group->lightmap, light);
   }
 }

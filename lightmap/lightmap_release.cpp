@@ -5,7 +5,7 @@
 
 void ReleaseGroupLightmap(GroupLightmap* lightmap) {
   if (lightmap == nullptr) return;
-  DeleteArray(lightmap->texels);
+  DeleteArray(lightmap->tiles);
   if (lightmap->surface != nullptr) lightmap->surface->Release();
   lightmap->surface = nullptr;
 }

@@ -1,5 +1,5 @@
-// The lightmap textures: creation through the device's DirectDraw object in the 5-6-5 format, the
-// lock that hands out their memory, and the upload of one lit tile as 16-bit pixels.
+// The lightmap textures: their layout of tiles under the device's limits, creation through the device's
+// DirectDraw object in the 5-6-5 format, and the lock that hands out their memory.
 #include <cstdint>
 #include <cstring>
 
@@ -51,8 +51,8 @@ IDirectDrawSurface7* CreateLightmapSurface(GroupLightmap* lightmap, IDirect3DDev
     desc.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
   }
 
-  // A stack of many tiles outgrows the 16-bit sizes long before any device's largest texture; refuse it
-  // here rather than store a wrapped size that would address the wrong rows.
+  // The sizes are kept in 16 bits; refuse a larger one here rather than store a wrapped size that
+  // would address the wrong rows.
   if (width > LARGEST_SURFACE_SIDE || height > LARGEST_SURFACE_SIDE) return nullptr;
   FitLightmapSurfaceSize(caps.dpcTriCaps.dwTextureCaps, &width, &height);
   if (width > LARGEST_SURFACE_SIDE || height > LARGEST_SURFACE_SIDE) return nullptr;
@@ -90,26 +90,78 @@ void FitLightmapSurfaceSize(DWORD texture_caps, uint32_t* width, uint32_t* heigh
   if ((texture_caps & D3DPTEXTURECAPS_SQUAREONLY) != 0) *width = *height = *width > *height ? *width : *height;
 }
 
+namespace {
+
+struct TextureLimits {
+  DWORD caps;
+  uint64_t width, height;
+  bool Fit(uint32_t* width_io, uint32_t* height_io) const {
+    FitLightmapSurfaceSize(caps, width_io, height_io);
+    return *width_io != 0 && *height_io != 0 && *width_io <= width && *height_io <= height;
+  }
+};
+
+// The texture a group always had: one column as high as its mesh's tiles, halved while its own tiles
+// and a blank row still fit. Halving only scales every texture coordinate by a power of two, so the
+// sampler lands on the same texels to the last bit and the picture stays as it was.
+bool FitOneColumn(const TextureLimits& limits, uint32_t tile_width, uint32_t tile_height, uint32_t tile_count,
+                  uint32_t mesh_tile_count, LightmapLayout* layout) {
+  const uint64_t mesh_height = uint64_t{tile_height} * mesh_tile_count;
+  if (mesh_tile_count < tile_count || mesh_height > limits.height) return false;
+  uint32_t width = tile_width, height = static_cast<uint32_t>(mesh_height);
+  if (!limits.Fit(&width, &height)) return false;
+  const uint64_t needed = uint64_t{tile_height} * tile_count + (tile_count < mesh_tile_count ? 1 : 0);
+  const bool square = (limits.caps & D3DPTEXTURECAPS_SQUAREONLY) != 0;
+  while (height % 2 == 0 && height / 2 >= needed && (!square || height / 2 >= tile_width)) {
+    height /= 2;
+    if (square) width = height;
+  }
+  *layout = LightmapLayout{1, width, height};
+  return true;
+}
+
+}  // namespace
+
+LightmapLayout ChooseLightmapLayout(DWORD texture_caps, DWORD max_width, DWORD max_height, uint32_t tile_width,
+                                    uint32_t tile_height, uint32_t tile_count, uint32_t mesh_tile_count) {
+  LightmapLayout layout;
+  if (tile_width == 0 || tile_height == 0 || tile_count == 0) return layout;
+  const TextureLimits limits = {
+      texture_caps, max_width != 0 && max_width < LARGEST_SURFACE_SIDE ? max_width : LARGEST_SURFACE_SIDE,
+      max_height != 0 && max_height < LARGEST_SURFACE_SIDE ? max_height : LARGEST_SURFACE_SIDE};
+  if (FitOneColumn(limits, tile_width, tile_height, tile_count, mesh_tile_count, &layout)) return layout;
+  // Past tile_count columns every tile row is one row, so more columns cannot help.
+  for (uint64_t columns = 1; columns <= tile_count && columns * tile_width <= limits.width; ++columns) {
+    const uint64_t height = (tile_count + columns - 1) / columns * tile_height;
+    if (height > limits.height) continue;
+    uint32_t width = static_cast<uint32_t>(columns * tile_width), fitted_height = static_cast<uint32_t>(height);
+    if (limits.Fit(&width, &fitted_height)) return LightmapLayout{static_cast<uint32_t>(columns), width, fitted_height};
+  }
+  return layout;
+}
+
 LockedTiles DescribeLockedTiles(const GroupLightmap& lightmap, const DDSURFACEDESC2& desc) {
   LockedTiles tiles;
-  const uint32_t width = lightmap.tile_width;
+  const uint32_t columns = lightmap.tile_columns != 0 ? lightmap.tile_columns : 1;
+  const uint64_t row_width = uint64_t{lightmap.tile_width} * columns;
   const uint32_t height = lightmap.tile_height;
-  if (lightmap.texels == nullptr || width == 0 || height == 0) return tiles;
+  if (lightmap.tiles == nullptr || row_width == 0 || height == 0) return tiles;
   // The lock's sizes are the stand-in's word, not ours: only rows and columns inside them are written.
   const bool usable = desc.lpSurface != nullptr && (reinterpret_cast<uintptr_t>(desc.lpSurface) & 1) == 0 &&
-                      desc.lPitch > 0 && (desc.lPitch & 1) == 0 && width <= desc.dwWidth &&
-                      uint64_t{width} * 2 <= static_cast<uint64_t>(desc.lPitch);
+                      desc.lPitch > 0 && (desc.lPitch & 1) == 0 && row_width <= desc.dwWidth &&
+                      row_width * 2 <= static_cast<uint64_t>(desc.lPitch);
   if (!usable) return tiles;
-  const uint32_t rows_of_tiles = desc.dwHeight / height;
+  const uint64_t writable = uint64_t{desc.dwHeight / height} * columns;
   tiles.first_row = static_cast<uint8_t*>(desc.lpSurface);
   tiles.pitch_bytes = static_cast<size_t>(desc.lPitch);
-  tiles.tile_limit = rows_of_tiles < lightmap.tile_count ? rows_of_tiles : lightmap.tile_count;
+  tiles.tile_columns = columns;
+  tiles.tile_limit = writable < lightmap.tile_count ? static_cast<uint32_t>(writable) : lightmap.tile_count;
   return tiles;
 }
 
 bool LockLightmapSurface(GroupLightmap* lightmap, LockedTiles* tiles) {
   *tiles = LockedTiles();
-  if (lightmap == nullptr || lightmap->surface == nullptr || lightmap->texels == nullptr) return false;
+  if (lightmap == nullptr || lightmap->surface == nullptr || lightmap->tiles == nullptr) return false;
   DDSURFACEDESC2 desc = {};
   desc.dwSize = DDSURFACEDESC2_SIZE;
   // A failed lock leaves nothing to write into and nothing to unlock; the texture keeps its old pixels.
@@ -119,10 +171,3 @@ bool LockLightmapSurface(GroupLightmap* lightmap, LockedTiles* tiles) {
 }
 
 void UnlockLightmapSurface(GroupLightmap* lightmap) { lightmap->surface->Unlock(nullptr); }
-
-void UploadTile(GroupLightmap* lightmap, uint32_t tile) {
-  LockedTiles tiles;
-  if (!LockLightmapSurface(lightmap, &tiles)) return;
-  WriteTileRgb565(*lightmap, tiles, tile);
-  UnlockLightmapSurface(lightmap);
-}

@@ -1,7 +1,7 @@
 // The lightmap texture seen from the baker: its size under the device's texture caps, the 5-6-5 packing
-// of a lit texel, and the writing of whole tiles into the locked surface memory with its pitch. Whatever
-// the lock hands out is checked once per lock; a tile whose rows would fall outside that memory, or whose
-// index reaches the lightmap's tile count, is not written.
+// of a lit texel, and where each tile lies in the locked surface memory with its pitch. Whatever the
+// lock hands out is checked once per lock; a tile whose rows would fall outside that memory, or whose
+// index reaches the lightmap's tile count, gets no place to be written.
 #pragma once
 
 #include <cstddef>
@@ -28,26 +28,24 @@ struct LockedTiles {
   uint8_t* first_row = nullptr;  // texture row 0, where tile 0 begins
   size_t pitch_bytes = 0;
   uint32_t tile_limit = 0;  // tiles below this index lie wholly inside the locked memory
+  uint32_t tile_columns = 1;
 };
 
 // What the lock's descriptor allows: no tile at all when the memory is missing or not 16-bit aligned,
-// the pitch is not a positive even number of bytes, or a tile row is wider than the texture or its
+// the pitch is not a positive even number of bytes, or a row of tiles is wider than the texture or its
 // pitch; otherwise the tiles whose rows the texture's height holds, at most the lightmap's tile count.
 LockedTiles DescribeLockedTiles(const GroupLightmap& lightmap, const DDSURFACEDESC2& desc);
 // Locks the whole texture (DDLOCK_WAIT). False, holding no lock and with no tile to write, when there
-// is no surface or no texels or the lock fails.
+// is no surface or no tiles or the lock fails.
 bool LockLightmapSurface(GroupLightmap* lightmap, LockedTiles* tiles);
 void UnlockLightmapSurface(GroupLightmap* lightmap);
 
-// Tile i is texture rows tile_height * i onwards, columns 0 to tile_width - 1.
-inline void WriteTileRgb565(const GroupLightmap& lightmap, const LockedTiles& memory, uint32_t tile) {
-  if (tile >= memory.tile_limit) return;
-  const uint32_t width = lightmap.tile_width;
-  const uint32_t height = lightmap.tile_height;
-  const LightmapTexel* texel = lightmap.texels + size_t{tile} * width * height;
-  uint8_t* row_bytes = memory.first_row + memory.pitch_bytes * height * tile;
-  for (uint32_t r = 0; r < height; ++r, row_bytes += memory.pitch_bytes) {
-    uint16_t* pixel = reinterpret_cast<uint16_t*>(row_bytes);
-    for (uint32_t c = 0; c < width; ++c, ++texel) pixel[c] = PackRgb565(texel->colour);
-  }
+// The first pixel of the tile's top row in the locked memory, or null when the tile may not be written.
+inline uint16_t* TileFirstPixel(const GroupLightmap& lightmap, const LockedTiles& memory, uint32_t tile) {
+  if (tile >= memory.tile_limit) return nullptr;
+  const size_t row = tile / memory.tile_columns;
+  const size_t column = tile % memory.tile_columns;
+  uint8_t* bytes = memory.first_row + memory.pitch_bytes * lightmap.tile_height * row +
+                   sizeof(uint16_t) * lightmap.tile_width * column;
+  return reinterpret_cast<uint16_t*>(bytes);
 }

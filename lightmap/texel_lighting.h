@@ -1,7 +1,8 @@
 // The lighting loops of the lightmap baker, written once over the texel routine: the scalar routine
 // (the reference that the SIMD kernel is checked against) and the tile, group and scene loops that each
-// program instantiates with its own routine so that it is inlined per texel. A tile index at or beyond
-// the lightmap's tile count is neither lit nor written.
+// program instantiates with its own routine so that it is inlined per texel. Texels are placed again
+// from their tile's terms and lit straight into the locked texture; a tile index at or beyond the
+// lightmap's tile count, or outside the locked memory, is neither lit nor written.
 #pragma once
 
 #include <emmintrin.h>
@@ -41,30 +42,146 @@ inline uint32_t LightTexelScalar(const Vector4* texel_position, const Vector4* l
   return 0xFF000000u | c2 << 16 | c1 << 8 | c0;
 }
 
-template <TexelRoutine Routine>
-inline void LightTileWith(GroupLightmap* lightmap, const Vector4& light, uint32_t tile) {
-  if (lightmap == nullptr || lightmap->texels == nullptr || tile >= lightmap->tile_count) return;
-  // A tile's texels are contiguous and in row order, so one flat loop walks its rows and columns.
-  const uint32_t tile_texels = uint32_t{lightmap->tile_width} * lightmap->tile_height;
-  LightmapTexel* texel = lightmap->texels + size_t{tile} * tile_texels;
-  LightmapTexel* const end = texel + tile_texels;
-  if constexpr (Routine == &LightTexelSimd) {
-    for (; end - texel >= 4; texel += 4) LightFourTexelsSimd(texel, light, LIGHTMAP_WHITE);
+// The column (or row) term of one axis, rounded to float after the product and after the offset.
+inline float TexelTerm(float step, uint32_t index) { return step * static_cast<float>(index) + 0.5f; }
+
+// The texel as the build placed it: the sum is taken in the build's order so the position is its own.
+// Each operand is stored whole, as the routines load it, so the load is forwarded from the store.
+inline LightmapTexel TexelAt(const LightmapTile& tile, uint32_t row, uint32_t column) {
+  const Vector3& o = tile.origin;
+  const Vector3& cs = tile.column_step;
+  const Vector3& rs = tile.row_step;
+  const float x = (TexelTerm(cs.x, column) + TexelTerm(rs.x, row)) + o.x;
+  const float y = (TexelTerm(cs.y, column) + TexelTerm(rs.y, row)) + o.y;
+  const float z = (TexelTerm(cs.z, column) + TexelTerm(rs.z, row)) + o.z;
+  LightmapTexel texel;
+  _mm_storeu_ps(&texel.position.x, _mm_set_ps(0.0f, z, y, x));
+  _mm_storeu_ps(&texel.normal.x, _mm_set_ps(0.0f, tile.normal.z, tile.normal.y, tile.normal.x));
+  texel.colour = 0;
+  return texel;
+}
+
+// Four 32-bit colours as 5-6-5 pixels, as PackRgb565 packs each, sign-extended in their 32-bit lanes
+// so that the signed pack to 16 bits keeps their bits instead of saturating.
+inline __m128i Rgb565Lanes(__m128i colour) {
+  const __m128i red = _mm_slli_epi32(_mm_and_si128(colour, _mm_set1_epi32(0xF8)), 8);
+  const __m128i green = _mm_srli_epi32(_mm_and_si128(colour, _mm_set1_epi32(0xFC00)), 5);
+  const __m128i blue = _mm_srli_epi32(_mm_and_si128(colour, _mm_set1_epi32(0xF80000)), 19);
+  return _mm_srai_epi32(_mm_slli_epi32(_mm_or_si128(red, _mm_or_si128(green, blue)), 16), 16);
+}
+
+// One axis of a tile's texel positions, four columns at a time: the column terms are made once per
+// tile, the row term once per row, with the same operations as TexelAt.
+struct TileAxis {
+  TileAxis(float column_step, float origin, uint32_t first_column) : origin(_mm_set1_ps(origin)) {
+    const __m128 columns = _mm_add_ps(_mm_set1_ps(static_cast<float>(first_column)), _mm_set_ps(3, 2, 1, 0));
+    column_terms = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(column_step), columns), _mm_set1_ps(0.5f));
   }
-  for (; texel != end; ++texel) {
-    texel->colour = Routine(&texel->position, &light, &texel->normal, LIGHTMAP_WHITE);
+  __m128 At(__m128 row_term) const { return _mm_add_ps(_mm_add_ps(column_terms, row_term), origin); }
+
+  __m128 origin;
+  __m128 column_terms;
+};
+
+// Four texels given by axis lit by a one-texel routine: each lane becomes a texel operand, stored whole.
+template <TexelRoutine Routine>
+inline __m128i LightFourTexelsWith(__m128 px, __m128 py, __m128 pz, const Vector4& light, const Vector4& normal) {
+  __m128 pw = _mm_setzero_ps();
+  _MM_TRANSPOSE4_PS(px, py, pz, pw);
+  Vector4 positions[4];
+  _mm_storeu_ps(&positions[0].x, px);
+  _mm_storeu_ps(&positions[1].x, py);
+  _mm_storeu_ps(&positions[2].x, pz);
+  _mm_storeu_ps(&positions[3].x, pw);
+  uint32_t colours[4];
+  for (int lane = 0; lane < 4; ++lane) colours[lane] = Routine(&positions[lane], &light, &normal, LIGHTMAP_WHITE);
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(colours));
+}
+
+// Four texels given by axis, lit by the program's routine.
+template <TexelRoutine Routine>
+inline __m128i LightFourWith(__m128 px, __m128 py, __m128 pz, const Vector4& light, const Vector4& normal) {
+  if constexpr (Routine == &LightTexelSimd) {
+    return LightFourTexelsSimd(px, py, pz, light, normal, LIGHTMAP_WHITE);
+  } else {
+    return LightFourTexelsWith<Routine>(px, py, pz, light, normal);
   }
 }
 
-// Lights the group's first tiles and writes each into the locked texture while its texels are still in
-// cache; with no lock held, memory has no tile to write and the tiles are only lit.
+// Lights the tile and writes its pixels, row by row, from first_pixel on with the given pitch. Both
+// programs place the texels alike, four columns at a time; only the routine that lights them differs.
+// The colours go straight into the pixels: nothing else reads them.
 template <TexelRoutine Routine>
-inline void RelightGroupWith(GroupLightmap* lightmap, const Vector4& light, uint32_t tiles,
-                             const LockedTiles& memory) {
-  for (uint32_t i = 0; i < tiles; ++i) {
-    LightTileWith<Routine>(lightmap, light, i);
-    WriteTileRgb565(*lightmap, memory, i);
+inline void LightTileWith(const GroupLightmap& lightmap, const Vector4& light, uint32_t tile, uint16_t* first_pixel,
+                          size_t pitch_bytes) {
+  const LightmapTile& terms = lightmap.tiles[tile];
+  const uint32_t width = lightmap.tile_width;
+  // Copies that the pixel stores cannot alias, so they stay in registers.
+  const Vector4 here = light;
+  const Vector4 normal = {terms.normal.x, terms.normal.y, terms.normal.z, 0.0f};
+  const Vector3& cs = terms.column_step;
+  const Vector3& rs = terms.row_step;
+  const Vector3& o = terms.origin;
+  uint32_t c = 0;
+  if (width == 8) {
+    // Both halves of a row at once: each row term serves eight texels and one store writes the row.
+    const TileAxis x0(cs.x, o.x, 0), y0(cs.y, o.y, 0), z0(cs.z, o.z, 0);
+    const TileAxis x4(cs.x, o.x, 4), y4(cs.y, o.y, 4), z4(cs.z, o.z, 4);
+    uint8_t* row_bytes = reinterpret_cast<uint8_t*>(first_pixel);
+    for (uint32_t r = 0; r < lightmap.tile_height; ++r, row_bytes += pitch_bytes) {
+      const __m128 rx = _mm_set1_ps(TexelTerm(rs.x, r));
+      const __m128 ry = _mm_set1_ps(TexelTerm(rs.y, r));
+      const __m128 rz = _mm_set1_ps(TexelTerm(rs.z, r));
+      const __m128i left = LightFourWith<Routine>(x0.At(rx), y0.At(ry), z0.At(rz), here, normal);
+      const __m128i right = LightFourWith<Routine>(x4.At(rx), y4.At(ry), z4.At(rz), here, normal);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(row_bytes), _mm_packs_epi32(Rgb565Lanes(left), Rgb565Lanes(right)));
+    }
+    c = width;
   }
+  for (; c + 4 <= width; c += 4) {
+    const TileAxis x(cs.x, o.x, c), y(cs.y, o.y, c), z(cs.z, o.z, c);
+    uint8_t* row_bytes = reinterpret_cast<uint8_t*>(first_pixel + c);
+    for (uint32_t r = 0; r < lightmap.tile_height; ++r, row_bytes += pitch_bytes) {
+      const __m128i colours =
+          LightFourWith<Routine>(x.At(_mm_set1_ps(TexelTerm(rs.x, r))), y.At(_mm_set1_ps(TexelTerm(rs.y, r))),
+                                 z.At(_mm_set1_ps(TexelTerm(rs.z, r))), here, normal);
+      const __m128i lanes = Rgb565Lanes(colours);
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(row_bytes), _mm_packs_epi32(lanes, lanes));
+    }
+  }
+  // Columns that do not make a step of four.
+  const uint32_t first_column = c;
+  uint8_t* row_bytes = reinterpret_cast<uint8_t*>(first_pixel);
+  for (uint32_t r = 0; first_column < width && r < lightmap.tile_height; ++r, row_bytes += pitch_bytes) {
+    uint16_t* pixel = reinterpret_cast<uint16_t*>(row_bytes);
+    for (c = first_column; c < width; ++c) {
+      const LightmapTexel texel = TexelAt(terms, r, c);
+      pixel[c] = PackRgb565(Routine(&texel.position, &here, &texel.normal, LIGHTMAP_WHITE));
+    }
+  }
+}
+
+// Lights the group's first tiles straight into the locked texture; a tile that the lock does not hold
+// is not lit, since nothing would see it.
+template <TexelRoutine Routine>
+inline void RelightGroupWith(const GroupLightmap* lightmap, const Vector4& light, uint32_t tiles,
+                             const LockedTiles& memory) {
+  if (lightmap == nullptr || lightmap->tiles == nullptr) return;
+  if (tiles > lightmap->tile_count) tiles = lightmap->tile_count;
+  for (uint32_t i = 0; i < tiles; ++i) {
+    uint16_t* first_pixel = TileFirstPixel(*lightmap, memory, i);
+    if (first_pixel == nullptr) return;
+    LightTileWith<Routine>(*lightmap, light, i, first_pixel, memory.pitch_bytes);
+  }
+}
+
+template <TexelRoutine Routine>
+inline void RelightLockedGroupWith(GroupLightmap* lightmap, const Vector4& light, uint32_t tiles) {
+  // One lock per texture and relight, not one per tile: the surface is only read when next drawn.
+  LockedTiles memory;
+  if (!LockLightmapSurface(lightmap, &memory)) return;
+  RelightGroupWith<Routine>(lightmap, light, tiles, memory);
+  UnlockLightmapSurface(lightmap);
 }
 
 template <TexelRoutine Routine>
@@ -72,14 +189,7 @@ inline void RelightSceneWith(AseScene* scene, const Vector4& light) {
   if (scene == nullptr) return;
   for (GeomObject* object = scene->geom_objects; object != nullptr; object = NextNode(object)) {
     for (FaceGroup* group = object->face_groups; group != nullptr; group = group->next) {
-      GroupLightmap* lightmap = group->lightmap;
-      if (lightmap == nullptr) continue;
-      const uint32_t tiles = group->face_count < lightmap->tile_count ? group->face_count : lightmap->tile_count;
-      // One lock per texture and relight, not one per tile: the surface is only read when next drawn.
-      LockedTiles memory;
-      const bool locked = LockLightmapSurface(lightmap, &memory);
-      RelightGroupWith<Routine>(lightmap, light, tiles, memory);
-      if (locked) UnlockLightmapSurface(lightmap);
+      if (group->lightmap != nullptr) RelightLockedGroupWith<Routine>(group->lightmap, light, group->face_count);
     }
   }
 }

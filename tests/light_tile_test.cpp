@@ -1,122 +1,99 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "lightmap/lightmap.h"
-#include "lightmap/texel_lighting.h"
-#include "math/simd_lib/light_texel.h"
+#include "lightmap/lightmap_texture.h"
 #include "math/zeroed_array.h"
 
 namespace {
-
-// A lightmap of 8 x 8 tiles without a texture, as the baker makes it before the surface exists.
-struct TileStack {
-  explicit TileStack(uint32_t tile_count) {
-    lightmap.tile_width = LIGHTMAP_TILE_SIZE;
-    lightmap.tile_height = LIGHTMAP_TILE_SIZE;
-    lightmap.tile_count = tile_count;
-    lightmap.texels = NewZeroedArray<LightmapTexel>(size_t{tile_count} * 64);
-  }
-  ~TileStack() { DeleteArray(lightmap.texels); }
-  LightmapTexel& Texel(uint32_t tile, int row, int column) { return lightmap.texels[tile * 64 + row * 8 + column]; }
-
-  GroupLightmap lightmap = {};
-};
-
-const Vector3 CORNERS[4] = {{0, 0, 0}, {0, 16, 0}, {8, 16, 0}, {8, 0, 0}};
-const Vector3 UP = {0, 0, 1};
-
-TEST(PlaceTexels, SpreadsColumnsAlongSAndRowsAlongT) {
-  TileStack stack(3);
-  stack.Texel(2, 3, 4).colour = 0x12345678;
-  PlaceTexels(&stack.lightmap, 2, CORNERS, UP);
-  for (int r = 0; r < 8; ++r) {
-    for (int c = 0; c < 8; ++c) {
-      SCOPED_TRACE(testing::Message() << "row " << r << " column " << c);
-      const LightmapTexel& texel = stack.Texel(2, r, c);
-      // Column step (8 - 0) / 8 along x, row step 16 / 8 along y, each term offset by 0.5 in world units.
-      EXPECT_EQ(texel.position.x, c + 1.0f);
-      EXPECT_EQ(texel.position.y, 2.0f * r + 1.0f);
-      EXPECT_EQ(texel.position.z, 1.0f);
-      EXPECT_EQ(texel.position.w, 0.0f);
-      const Vector4 normal = {0, 0, 1, 0};
-      EXPECT_EQ(std::memcmp(&texel.normal, &normal, sizeof(Vector4)), 0);
-    }
-  }
-  EXPECT_EQ(stack.Texel(2, 3, 4).colour, 0x12345678u) << "placing leaves the colour alone";
-  for (uint32_t tile = 0; tile < 2; ++tile) {
-    EXPECT_EQ(stack.Texel(tile, 0, 0).position.x, 0.0f) << "tile " << tile << " was not asked for";
-  }
-}
-
-TEST(PlaceTexels, IgnoresATileBeyondTheCount) {
-  TileStack stack(1);
-  PlaceTexels(&stack.lightmap, 1, CORNERS, UP);  // the sanitizer build catches any write past the texels
-  PlaceTexels(&stack.lightmap, 0xFFFFFFFF, CORNERS, UP);
-  EXPECT_EQ(stack.Texel(0, 7, 7).position.x, 0.0f);
-}
-
-// Both routines through the one tile loop; the programs bind one each.
-template <TexelRoutine Routine>
-void ExpectTileLit() {
-  TileStack stack(2);
-  PlaceTexels(&stack.lightmap, 0, CORNERS, UP);
-  PlaceTexels(&stack.lightmap, 1, CORNERS, UP);
-  const Vector4 light = {4, 8, 10, 0};
-  LightTileWith<Routine>(&stack.lightmap, light, 1);
-  for (int i = 0; i < 64; ++i) {
-    const LightmapTexel& texel = stack.lightmap.texels[64 + i];
-    EXPECT_EQ(texel.colour, Routine(&texel.position, &light, &texel.normal, LIGHTMAP_WHITE));
-    EXPECT_EQ(texel.colour >> 24, 0xFFu) << "the light is in front of every texel";
-  }
-  EXPECT_EQ(stack.Texel(0, 0, 0).colour, 0u) << "only the asked tile is lit";
-  LightTileWith<Routine>(&stack.lightmap, light, 2);
-  LightTileWith<Routine>(&stack.lightmap, light, 0x10000);
-  const Vector4 behind = {4, 8, -10, 0};
-  LightTileWith<Routine>(&stack.lightmap, behind, 1);
-  EXPECT_EQ(stack.Texel(1, 4, 4).colour, 0u) << "relighting from behind darkens the tile";
-}
-
-TEST(LightTile, LightsOnlyTheAskedTileWithEitherRoutine) {
-  {
-    SCOPED_TRACE("simd");
-    ExpectTileLit<LightTexelSimd>();
-  }
-  {
-    SCOPED_TRACE("scalar");
-    ExpectTileLit<LightTexelScalar>();
-  }
-  GroupLightmap empty = {};
-  empty.tile_count = 4;
-  LightTile(&empty, Vector4{}, 0);  // no texels: nothing to light
-  LightTile(nullptr, Vector4{}, 0);
-}
 
 TEST(MapLightmapCoords, PlacesTheTileInTheTexture) {
   struct Case {
     const char* what;
     uint16_t surface_width, surface_height;
-    uint32_t tile_count, tile;
+    uint32_t tile_count, tile_columns, tile;
     float s, t, expected_s, expected_t;
   } cases[] = {
-      {"tile 2 of a texture 8 x 64", 8, 64, 8, 2, 0.25f, 0.5f, 0.25f, 0.3125f},
-      {"top edge of the first tile", 8, 24, 3, 0, 1.0f, 0.0f, 1.0f, 0.0f},
-      {"t = 1 is the top of the next tile", 8, 32, 3, 1, 0.0f, 1.0f, 0.0f, 0.5f},
-      {"a square texture scales s by 8 / 32", 32, 32, 3, 2, 1.0f, 1.0f, 0.25f, 0.75f},
-      {"never sized: the bare stack of tiles", 0, 0, 4, 3, 0.5f, 0.5f, 0.5f, 0.875f},
+      {"tile 2 of a texture 8 x 64", 8, 64, 8, 1, 2, 0.25f, 0.5f, 0.25f, 0.3125f},
+      {"a square texture scales s by 8 / 32", 32, 32, 3, 1, 2, 1.0f, 1.0f, 0.25f, 0.75f},
+      {"never sized: the bare stack of tiles", 0, 0, 4, 1, 3, 0.5f, 0.5f, 0.5f, 0.875f},
+      {"tile 5 of four columns: row 1, column 1", 32, 16, 8, 4, 5, 0.5f, 0.5f, 0.375f, 0.75f},
+      {"never sized, three columns of five tiles", 0, 0, 5, 3, 4, 1.0f, 0.0f, 0.6666667f, 0.5f},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    GroupLightmap lightmap = {};
-    lightmap.tile_width = lightmap.tile_height = LIGHTMAP_TILE_SIZE;
-    lightmap.surface_width = c.surface_width;
-    lightmap.surface_height = c.surface_height;
-    lightmap.tile_count = c.tile_count;
+    const GroupLightmap lightmap = {8,       8,       c.surface_width, c.surface_height,
+                                    nullptr, nullptr, c.tile_count,    c.tile_columns};
     float s = c.s, t = c.t;
     MapLightmapCoords(&lightmap, c.tile, s, t);
-    EXPECT_EQ(s, c.expected_s);
+    EXPECT_FLOAT_EQ(s, c.expected_s);
     EXPECT_EQ(t, c.expected_t);
   }
+}
+
+TEST(ChooseLightmapLayout, HalvesTheMeshColumnOrTakesTheFewestColumnsThatFit) {
+  const DWORD POW2 = D3DPTEXTURECAPS_POW2, SQUARE = D3DPTEXTURECAPS_SQUAREONLY;
+  const struct {
+    const char* what;
+    DWORD caps, max_edge;
+    uint32_t tile_count, mesh_tile_count;
+    LightmapLayout layout;
+  } cases[] = {
+      {"the whole mesh of 2,048 faces", 0, 16384, 2048, 2048, {1, 8, 16384}},
+      {"3 of 10 faces: 80 rows halve to 40, not to 20", 0, 16384, 3, 10, {1, 8, 40}},
+      {"powers of two: 128 rows of 12 faces halve to 32", POW2, 16384, 3, 12, {1, 8, 32}},
+      {"square: 80 x 80 halves to 40 x 40", SQUARE, 16384, 3, 10, {1, 40, 40}},
+      {"a mesh beyond the limit: 1,500 rows of two", 0, 16384, 3000, 3000, {2, 16, 12000}},
+      {"65,535 tiles", 0, 16384, 65535, 65535, {32, 256, 16384}},
+      {"65,535 tiles, no limit but 16 bits", 0, 0, 65535, 65535, {9, 72, 58256}},
+      {"square: as many columns as rows", SQUARE, 256, 1000, 1000, {32, 256, 256}},
+      {"powers of two, square", POW2 | SQUARE, 512, 300, 300, {5, 512, 512}},
+      {"more faces than the mesh", 0, 16384, 20, 10, {1, 8, 160}},
+      {"nothing fits", 0, 256, 1025, 1025, {}},
+      {"an edge below a tile", 0, 4, 1, 1, {}},
+      {"more tiles than 32 bits of texels", 0, 0, 0xFFFFFFFF, 0xFFFFFFFF, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const LightmapLayout layout =
+        ChooseLightmapLayout(c.caps, c.max_edge, c.max_edge, 8, 8, c.tile_count, c.mesh_tile_count);
+    EXPECT_TRUE(layout.tile_columns == c.layout.tile_columns && layout.width == c.layout.width &&
+                layout.height == c.layout.height)
+        << layout.tile_columns << " columns, " << layout.width << " x " << layout.height;
+  }
+}
+
+// What a stand-in's lock may hand out, for lightmaps of five tiles in two columns.
+TEST(DescribeLockedTiles, AllowsOnlyTilesWhollyInsideTheLockedMemory) {
+  GroupLightmap lightmap = {
+      LIGHTMAP_TILE_SIZE, LIGHTMAP_TILE_SIZE, 0, 0, NewZeroedArray<LightmapTile>(5), nullptr, 5, 2};
+  alignas(2) static uint8_t memory[64 * 64];
+  const struct {
+    const char* what;
+    DWORD width, height;
+    LONG pitch_bytes;
+    size_t offset;
+    uint32_t tile_limit;
+  } cases[] = {
+      {"room for all five", 16, 24, 32, 0, 5},
+      {"two rows of tiles and a partial one", 16, 23, 32, 0, 4},
+      {"narrower than two tiles", 15, 24, 32, 0, 0},
+      {"pitch narrower than two tiles", 16, 24, 30, 0, 0},
+      {"odd pitch", 16, 24, 33, 0, 0},
+      {"negative pitch", 16, 24, -32, 0, 0},
+      {"memory not 16-bit aligned", 16, 24, 32, 1, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    DDSURFACEDESC2 desc = {};
+    desc.dwWidth = c.width, desc.dwHeight = c.height, desc.lPitch = c.pitch_bytes, desc.lpSurface = memory + c.offset;
+    const LockedTiles locked = DescribeLockedTiles(lightmap, desc);
+    EXPECT_EQ(locked.tile_limit, c.tile_limit);
+    EXPECT_EQ(TileFirstPixel(lightmap, locked, c.tile_limit), nullptr);
+    const uint8_t* tile_3 = reinterpret_cast<uint8_t*>(TileFirstPixel(lightmap, locked, 3));
+    EXPECT_TRUE(c.tile_limit < 4 || tile_3 == memory + 8 * 32 + 16) << "tile 3: second row, second column";
+  }
+  DeleteArray(lightmap.tiles);
+  EXPECT_EQ(DescribeLockedTiles(lightmap, DDSURFACEDESC2{}).tile_limit, 0u) << "no tiles: nothing to write";
 }
 
 }  // namespace

@@ -1,152 +1,182 @@
+// Lightmaps built and relit, into plain memory and into the stand-in's own textures: every tile is
+// found where its vertices point and holds what the relight of stored texels would have written.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <random>
 #include <vector>
 
+#include "device_test_support.h"
+#include "lightmap/face_frame.h"
 #include "lightmap/lightmap.h"
-#include "math/simd_lib/light_texel.h"
+#include "lightmap/texel_lighting.h"
 #include "math/zeroed_array.h"
+#include "render/renderer.h"
 #include "scene_fixtures.h"
 
 namespace {
 
-// A strip of five unit quads in the x-z plane (ten faces), each quad its own texture rectangle, cut
-// into face groups of the given sizes. No device: the textures are never created, as on a device
-// without a 5-6-5 format, and everything else is built.
-GeomObject* AddStrip(AseScene& scene, std::initializer_list<uint32_t> group_sizes) {
-  GeomObject* object = AddGeomObject(scene, "strip");
-  object->vertex_count = 12;
-  object->vertices = NewZeroedArray<MeshVertex>(12);
-  for (uint16_t i = 0; i < 6; ++i) {
-    for (uint16_t side = 0; side < 2; ++side) {
-      MeshVertex& vertex = object->vertices[2 * i + side];
-      vertex.position = MakeVector(float(i), 0.0f, float(side));
-      vertex.u = float(i);
-      vertex.v = float(side);
-    }
+// Random triangles with their own three vertices and random texture coordinates, in face groups of
+// the given sizes.
+GeomObject* AddRandomMesh(AseScene& scene, uint32_t seed, std::initializer_list<uint32_t> group_sizes) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<float> coordinate(-50.0f, 50.0f), uv(0.0f, 4.0f);
+  GeomObject* object = AddGeomObject(scene, "mesh");
+  for (uint32_t size : group_sizes) object->face_count += size;
+  object->vertex_count = object->face_count * 3;
+  object->vertices = NewZeroedArray<MeshVertex>(object->vertex_count);
+  for (uint32_t i = 0; i < object->vertex_count; ++i) {
+    object->vertices[i] = {{coordinate(random), coordinate(random), coordinate(random)}, {}, uv(random), uv(random)};
   }
-  std::vector<uint16_t> corners;
-  for (uint16_t i = 0; i < 5; ++i) {
-    const uint16_t a = 2 * i, b = a + 1, c = a + 2, d = a + 3;
-    corners.insert(corners.end(), {a, b, c, c, b, d});
-  }
-  object->face_count = 10;
   FaceGroup** tail = &object->face_groups;
-  uint32_t first = 0;
+  uint16_t vertex = 0;
   for (uint32_t size : group_sizes) {
-    FaceGroup* group = new FaceGroup;
+    FaceGroup* group = *tail = new FaceGroup;
     group->face_count = size;
     group->face_indices = NewZeroedArray<uint16_t>(size_t{size} * 3);
-    std::copy(corners.begin() + 3 * first, corners.begin() + 3 * (first + size), group->face_indices);
-    first += size;
-    *tail = group;
+    for (uint32_t k = 0; k < size * 3; ++k) group->face_indices[k] = vertex++;
     tail = &group->next;
     ++object->face_group_count;
   }
   return object;
 }
 
-const Vector4 OVERHEAD = {2.5f, 10.0f, 0.5f, 0.0f};
-const Vector4 LOW_SIDE = {30.0f, 2.0f, -4.0f, 0.0f};
-
-std::vector<LightmapTexel> Texels(const FaceGroup* group) {
-  const GroupLightmap* lightmap = group->lightmap;
-  return std::vector<LightmapTexel>(lightmap->texels, lightmap->texels + size_t{lightmap->tile_count} * 64);
+// The relight as it was when every texel was stored: its position spread over the frame's corners in
+// this order of operations, lit by the routine, packed to 5-6-5.
+template <TexelRoutine Routine>
+uint16_t ReferencePixel(const FaceFrame& frame, const Vector4& light, uint32_t r, uint32_t c) {
+  const Vector3 &a = frame.corners[0], &b = frame.corners[1], &d = frame.corners[3];
+  const float column = static_cast<float>(c), row = static_cast<float>(r);
+  Vector4 position = {(((d.x - a.x) / 8.0f * column + 0.5f) + ((b.x - a.x) / 8.0f * row + 0.5f)) + a.x,
+                      (((d.y - a.y) / 8.0f * column + 0.5f) + ((b.y - a.y) / 8.0f * row + 0.5f)) + a.y,
+                      (((d.z - a.z) / 8.0f * column + 0.5f) + ((b.z - a.z) / 8.0f * row + 0.5f)) + a.z, 0.0f};
+  const Vector4 normal = {frame.normal.x, frame.normal.y, frame.normal.z, 0.0f};
+  const uint32_t colour = Routine(&position, &light, &normal, LIGHTMAP_WHITE);
+  return static_cast<uint16_t>((colour & 0xF8) << 8 | (colour & 0xFC00) >> 5 | (colour & 0xF80000) >> 19);
 }
 
-std::vector<LightmapVertex> Vertices(const FaceGroup* group) {
-  return std::vector<LightmapVertex>(group->lightmap_vertices, group->lightmap_vertices + group->face_count * 3);
+// Lights with the bits of the texel's position, so that the pixels show a position that is not the
+// build's to the last bit.
+uint32_t PositionBits(const Vector4* position, const Vector4*, const Vector4*, uint32_t) {
+  uint32_t bits[3], hash = 0;
+  std::memcpy(bits, position, sizeof bits);
+  for (uint32_t b : bits) hash = (hash ^ b) * 0x9E3779B1u;
+  return hash ^ hash >> 15;
 }
 
-// Every placed tile of the group lit for the light, the rest untouched since the build.
-void ExpectLitFor(const FaceGroup* group, const Vector4& light) {
-  const GroupLightmap* lightmap = group->lightmap;
-  for (uint32_t i = 0; i < lightmap->tile_count * 64; ++i) {
-    const LightmapTexel& texel = lightmap->texels[i];
-    const uint32_t expected =
-        i < group->face_count * 64 ? LightTexelSimd(&texel.position, &light, &texel.normal, 0x00FFFFFF) : 0;
-    ASSERT_EQ(texel.colour, expected) << "texel " << i;
-  }
-}
-
-TEST(RelightScene, RelightsEveryTileOfEveryGroupButMovesNothing) {
-  AseScene scene;
-  GeomObject* object = AddStrip(scene, {6, 4});
-  BuildObjectLightmaps(object, nullptr, OVERHEAD);
-  FaceGroup* groups[2] = {object->face_groups, object->face_groups->next};
-  std::vector<LightmapTexel> texels[2];
-  std::vector<LightmapVertex> vertices[2];
-  for (int g = 0; g < 2; ++g) {
-    ASSERT_NE(groups[g]->lightmap, nullptr);
-    EXPECT_EQ(groups[g]->lightmap->tile_count, 10u) << "every group's texture has room for the whole mesh";
-    EXPECT_EQ(groups[g]->lightmap->surface, nullptr);
-    ExpectLitFor(groups[g], OVERHEAD);
-    texels[g] = Texels(groups[g]);
-    vertices[g] = Vertices(groups[g]);
-  }
-  EXPECT_EQ(vertices[1][3].s, 1.0f);
-  EXPECT_EQ(vertices[1][3].t, 1.0f / 10.0f) << "the second group's second face uses tile 1";
-
-  RelightScene(&scene, LOW_SIDE);
-  for (int g = 0; g < 2; ++g) {
-    SCOPED_TRACE(testing::Message() << "group " << g);
-    ExpectLitFor(groups[g], LOW_SIDE);
-    size_t changed = 0;
-    for (size_t i = 0; i < texels[g].size(); ++i) {
-      const LightmapTexel& now = groups[g]->lightmap->texels[i];
-      ASSERT_EQ(std::memcmp(&now.position, &texels[g][i].position, sizeof(Vector4)), 0) << "texel " << i;
-      ASSERT_EQ(std::memcmp(&now.normal, &texels[g][i].normal, sizeof(Vector4)), 0) << "texel " << i;
-      if (now.colour != texels[g][i].colour) ++changed;
+// Each tile's top left is the smallest (s, t) of its three vertices, on the texture's tile grid.
+template <TexelRoutine Routine>
+void ExpectTilesWhereVerticesPoint(const FaceGroup* group, const Vector4& light, const DDSURFACEDESC2& texture) {
+  for (uint32_t i = 0; i < group->face_count; ++i) {
+    const LightmapVertex* v = group->lightmap_vertices + 3 * i;
+    const long x = std::lround(std::fmin(v[0].s, std::fmin(v[1].s, v[2].s)) * texture.dwWidth);
+    const long y = std::lround(std::fmin(v[0].t, std::fmin(v[1].t, v[2].t)) * texture.dwHeight);
+    ASSERT_TRUE(x % 8 == 0 && y % 8 == 0 && x + 8 <= long(texture.dwWidth) && y + 8 <= long(texture.dwHeight))
+        << "face " << i << " at " << x << ", " << y;
+    for (uint32_t r = 0; r < 8; ++r) {
+      const uint8_t* row = static_cast<const uint8_t*>(texture.lpSurface) + (y + r) * texture.lPitch + 2 * x;
+      for (uint32_t c = 0; c < 8; ++c) {
+        uint16_t pixel;
+        std::memcpy(&pixel, row + 2 * c, 2);
+        ASSERT_EQ(pixel, ReferencePixel<Routine>(group->face_frames[i], light, r, c)) << "face " << i << " " << r << c;
+      }
     }
-    EXPECT_GT(changed, groups[g]->face_count * 32u) << "the light moved across the whole group";
-    EXPECT_EQ(std::memcmp(groups[g]->lightmap_vertices, vertices[g].data(), vertices[g].size() * sizeof(LightmapVertex)),
-              0);
   }
-  RelightScene(nullptr, LOW_SIDE);
 }
 
-TEST(RelightScene, LeavesTilesBeyondTheTileCountAlone) {
-  AseScene scene;
-  GeomObject* object = AddStrip(scene, {10});
-  // A group that claims more faces than its object's mesh: its texture only has room for the mesh.
-  object->face_count = 7;
-  BuildObjectLightmaps(object, nullptr, OVERHEAD);
-  FaceGroup* group = object->face_groups;
-  ASSERT_NE(group->lightmap, nullptr);
-  ASSERT_EQ(group->lightmap->tile_count, 7u);
-  // The sanitizer build catches any texel placed, lit or written past the seven tiles.
-  RelightScene(&scene, LOW_SIDE);
-  const LightmapTexel& last = group->lightmap->texels[7 * 64 - 1];
-  EXPECT_EQ(last.colour, LightTexelSimd(&last.position, &LOW_SIDE, &last.normal, 0x00FFFFFF));
+TEST(RelightScene, EqualsTheStoredTexelRelightOnRandomScenes) {
+  const Vector4 lights[] = {{0, 80, 0, 0}, {35.5f, -12.25f, 60, 0}, {1e-3f, 2e-3f, -3e-3f, 0}};
+  for (uint32_t seed = 1; seed <= 6; ++seed) {
+    AseScene scene;
+    GeomObject* object = AddRandomMesh(scene, seed, {37});
+    BuildObjectLightmaps(object, nullptr, lights[0]);  // no device: the tiles map onto their bare stack
+    FaceGroup* group = object->face_groups;
+    std::vector<uint16_t> pixels(8 * 8 * 37);
+    DDSURFACEDESC2 desc = {};
+    desc.dwWidth = 8, desc.dwHeight = 8 * 37, desc.lPitch = 16, desc.lpSurface = pixels.data();
+    for (const Vector4& light : lights) {
+      SCOPED_TRACE(testing::Message() << "seed " << seed << " light " << light.x);
+      RelightGroupWith<LightTexelSimd>(group->lightmap, light, 37, DescribeLockedTiles(*group->lightmap, desc));
+      ExpectTilesWhereVerticesPoint<LightTexelSimd>(group, light, desc);
+      RelightGroupWith<LightTexelScalar>(group->lightmap, light, 37, DescribeLockedTiles(*group->lightmap, desc));
+      ExpectTilesWhereVerticesPoint<LightTexelScalar>(group, light, desc);
+      RelightGroupWith<PositionBits>(group->lightmap, light, 37, DescribeLockedTiles(*group->lightmap, desc));
+      ExpectTilesWhereVerticesPoint<PositionBits>(group, light, desc);
+    }
+  }
 }
 
-TEST(BuildObjectLightmaps, BuildsOnlyAfterTheOldLightmapsAreReleased) {
+TEST(BuildObjectLightmaps, GivesEachGroupItsOwnTilesAndRebuildsOnlyAfterARelease) {
   AseScene scene;
-  GeomObject* object = AddStrip(scene, {6, 4});
-  BuildObjectLightmaps(object, nullptr, OVERHEAD);
-  FaceGroup* first = object->face_groups;
-  const FaceFrame* frames = first->face_frames;
-  const GroupLightmap* lightmap = first->lightmap;
+  GeomObject* object = AddRandomMesh(scene, 7, {6, 4});
+  BuildObjectLightmaps(object, nullptr, Vector4{});
+  FaceGroup* second = object->face_groups->next;
+  ASSERT_NE(second->lightmap, nullptr);
+  EXPECT_EQ(second->lightmap->tile_count, 4u) << "a group's lightmap holds its own faces, not the mesh's";
+  const GroupLightmap* lightmap = second->lightmap;
+  BuildObjectLightmaps(object, nullptr, Vector4{});
+  EXPECT_EQ(second->lightmap, lightmap) << "groups that still have frames are not built again";
+  ReleaseObjectLightmaps(object);
+  EXPECT_TRUE(second->face_frames == nullptr && second->lightmap == nullptr && second->lightmap_vertices == nullptr);
+  BuildObjectLightmaps(object, nullptr, Vector4{});
+  EXPECT_NE(second->lightmap, nullptr);
+  ReleaseObjectLightmaps(object);
+  ReleaseObjectLightmaps(object);
+}
 
-  BuildObjectLightmaps(object, nullptr, LOW_SIDE);
-  EXPECT_EQ(first->face_frames, frames);
-  EXPECT_EQ(first->lightmap, lightmap);
-  for (const FaceGroup* group = first; group != nullptr; group = group->next) ExpectLitFor(group, OVERHEAD);
-
-  // As a second apply of the scene does it.
-  ReleaseObjectLightmaps(object);
-  for (const FaceGroup* group = first; group != nullptr; group = group->next) {
-    EXPECT_EQ(group->face_frames, nullptr);
-    EXPECT_EQ(group->lightmap, nullptr);
-    EXPECT_EQ(group->lightmap_vertices, nullptr);
+TEST_F(DeviceTest, LightmapTexturesHoldEveryTileWhereItsVerticesPoint) {
+  const DWORD POW2_SQUARE = D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_SQUAREONLY;
+  const struct {
+    const char* what;
+    DWORD caps, max_edge;
+    std::initializer_list<uint32_t> groups;
+    DWORD width, height;  // of the first group's texture; 0 for none, told once
+  } cases[] = {
+      {"3,000 faces: two columns of the driver's largest texture", 0, 0, {3000}, 16, 12000},
+      {"powers of two, square, at most 256", POW2_SQUARE, 256, {300}, 256, 256},
+      {"3 of 10 faces: the mesh's 80 rows halved", 0, 0, {3, 7}, 8, 40},
+      {"no texture at an edge of 4 texels", 0, 4, {3, 2}, 0, 0},
+  };
+  const Vector4 light = {20, 30, 10, 0};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetTextureCapsForTest(c.caps);
+    SetMaxTextureSizeForTest(c.max_edge);
+    Renderer renderer;
+    ASSERT_TRUE(renderer.CreateDeviceFromChoice(window_));
+    AseScene scene;
+    GeomObject* object = AddRandomMesh(scene, 11, c.groups);
+    BuildObjectLightmaps(object, renderer.device, light);
+    const std::vector<CapturedMessageBox> boxes = EndCaptureMessageBoxes();
+    BeginCaptureMessageBoxes();
+    ASSERT_EQ(boxes.size(), c.width == 0 ? 1u : 0u);
+    EXPECT_TRUE(c.width != 0 || boxes[0].text == "Cannot Create Lightmap");
+    RelightScene(&scene, light);
+    if (c.caps != 0) {  // three tiles: 8 x 24 widened to 32 x 32
+      GroupLightmap probe = {};
+      IDirectDrawSurface7* surface = CreateLightmapSurface(&probe, renderer.device, 8, 24);
+      ASSERT_NE(surface, nullptr);
+      EXPECT_TRUE(probe.surface_width == 32 && probe.surface_height == 32);
+      surface->Release();
+    }
+    for (const FaceGroup* group = object->face_groups; group != nullptr; group = group->next) {
+      ASSERT_NE(group->lightmap_vertices, nullptr) << "the group is drawn, with or without its lightmap";
+      ASSERT_EQ(group->lightmap->surface != nullptr, c.width != 0);
+      if (c.width == 0) continue;
+      DDSURFACEDESC2 desc = {};
+      desc.dwSize = DDSURFACEDESC2_SIZE;
+      ASSERT_EQ(group->lightmap->surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
+      const bool sized = group != object->face_groups || (desc.dwWidth == c.width && desc.dwHeight == c.height);
+      EXPECT_TRUE(sized) << desc.dwWidth << " x " << desc.dwHeight;
+      // The format that FindRgb565Format picked from the stand-in's list.
+      EXPECT_EQ(desc.ddpfPixelFormat.dwRGBBitCount, 16u);
+      EXPECT_EQ(desc.ddpfPixelFormat.dwRBitMask | desc.ddpfPixelFormat.dwRGBAlphaBitMask, 0xF800u);
+      ExpectTilesWhereVerticesPoint<LightTexelSimd>(group, light, desc);
+      group->lightmap->surface->Unlock(nullptr);
+    }
+    ReleaseObjectLightmaps(object);
   }
-  BuildObjectLightmaps(object, nullptr, LOW_SIDE);
-  for (const FaceGroup* group = first; group != nullptr; group = group->next) {
-    ASSERT_NE(group->lightmap, nullptr);
-    ExpectLitFor(group, LOW_SIDE);
-  }
-  ReleaseObjectLightmaps(object);
-  ReleaseObjectLightmaps(object);
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 // with unaligned loads, so a texel record may sit at any 4-byte boundary. It is inline and branch-free
 // so that the tile loop that calls it keeps no call or jump per texel; a light on the texel itself, or
 // a NaN anywhere in the operands, gives 0 rather than a garbage colour. LightFourTexelsSimd lights four
-// consecutive texel records at once, one texel per lane, with the same operations in the same order,
-// so its colours equal four LightTexelSimd calls bit for bit.
+// texels at once, one per lane, with the same operations in the same order, so its colours equal four
+// LightTexelSimd calls bit for bit.
 #pragma once
 
 #include <emmintrin.h>
@@ -32,7 +32,8 @@ inline uint32_t LightTexelSimd(const Vector4* texel_position, const Vector4* lig
   const __m128 k = _mm_add_ss(_mm_add_ss(z_product, products), y_product);
 
   // An ordered compare: NaN (the light on the texel, a degenerate face) fails it like a negative term.
-  const uint32_t lit_mask = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_castps_si128(_mm_cmpge_ss(k, _mm_setzero_ps()))));
+  const uint32_t lit_mask =
+      static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_castps_si128(_mm_cmpge_ss(k, _mm_setzero_ps()))));
 
   const __m128i zero = _mm_setzero_si128();
   const __m128i channel_words = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(colour)), zero);
@@ -46,23 +47,16 @@ inline uint32_t LightTexelSimd(const Vector4* texel_position, const Vector4* lig
   return (0xFF000000u | c2 << 16 | c1 << 8 | c0) & lit_mask;
 }
 
-// Texel is any record with Vector4 position and normal and a uint32_t colour (the lightmap's texels).
-// The four records are transposed so that each lane holds one texel: the square root and the three
-// divisions then serve four texels each, which is what the single-texel kernel leaves on the table.
-template <class Texel>
-inline void LightFourTexelsSimd(Texel* texels, const Vector4& light_position, uint32_t colour) {
-  __m128 px = _mm_loadu_ps(&texels[0].position.x), py = _mm_loadu_ps(&texels[1].position.x);
-  __m128 pz = _mm_loadu_ps(&texels[2].position.x), pw = _mm_loadu_ps(&texels[3].position.x);
-  _MM_TRANSPOSE4_PS(px, py, pz, pw);
-  __m128 nx = _mm_loadu_ps(&texels[0].normal.x), ny = _mm_loadu_ps(&texels[1].normal.x);
-  __m128 nz = _mm_loadu_ps(&texels[2].normal.x), nw = _mm_loadu_ps(&texels[3].normal.x);
-  _MM_TRANSPOSE4_PS(nx, ny, nz, nw);
-
+// Four texels at once, one per lane, given by axis (the tile loop builds their positions in registers)
+// and sharing one normal: the square root and the three divisions then serve four texels each, which is
+// what the single-texel kernel leaves on the table. Returns the four colours.
+inline __m128i LightFourTexelsSimd(__m128 px, __m128 py, __m128 pz, const Vector4& light_position,
+                                   const Vector4& normal, uint32_t colour) {
+  const __m128 nx = _mm_set1_ps(normal.x), ny = _mm_set1_ps(normal.y), nz = _mm_set1_ps(normal.z);
   const __m128 dx = _mm_sub_ps(_mm_set1_ps(light_position.x), px);
   const __m128 dy = _mm_sub_ps(_mm_set1_ps(light_position.y), py);
   const __m128 dz = _mm_sub_ps(_mm_set1_ps(light_position.z), pz);
-  const __m128 length =
-      _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_add_ps(_mm_mul_ps(dy, dy), _mm_mul_ps(dz, dz))));
+  const __m128 length = _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_add_ps(_mm_mul_ps(dy, dy), _mm_mul_ps(dz, dz))));
   const __m128 ux = _mm_div_ps(dx, length), uy = _mm_div_ps(dy, length), uz = _mm_div_ps(dz, length);
   const __m128 k = _mm_add_ps(_mm_add_ps(_mm_mul_ps(uz, nz), _mm_mul_ps(ux, nx)), _mm_mul_ps(uy, ny));
   const __m128i lit_mask = _mm_castps_si128(_mm_cmpge_ps(k, _mm_setzero_ps()));
@@ -73,7 +67,5 @@ inline void LightFourTexelsSimd(Texel* texels, const Vector4& light_position, ui
   };
   const __m128i packed = _mm_or_si128(_mm_set1_epi32(static_cast<int>(0xFF000000u)),
                                       _mm_or_si128(channel(16), _mm_or_si128(channel(8), channel(0))));
-  alignas(16) uint32_t lit[4];
-  _mm_store_si128(reinterpret_cast<__m128i*>(lit), _mm_and_si128(packed, lit_mask));
-  for (int i = 0; i < 4; ++i) texels[i].colour = lit[i];
+  return _mm_and_si128(packed, lit_mask);
 }
