@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-
 #include "texture/picture.h"
 #include "texture/texture_cache.h"
 
@@ -14,33 +11,6 @@ SourceImage MakeSourceImage(uint32_t width, uint32_t height, uint32_t channels) 
     image.samples.push_back(static_cast<uint8_t>(17 + 37 * i));
   }
   return image;
-}
-
-void WriteNetpbm(const std::string& path, const SourceImage& image) {
-  std::string header;
-  const std::string size = std::to_string(image.width) + " " + std::to_string(image.height);
-  if (image.channels == 1) header = "P5\n" + size + "\n255\n";
-  if (image.channels == 3) header = "P6\n" + size + "\n255\n";
-  if (image.channels == 4) {
-    header = "P7\nWIDTH " + std::to_string(image.width) + "\nHEIGHT " + std::to_string(image.height) +
-             "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
-  }
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << header;
-  out.write(reinterpret_cast<const char*>(image.samples.data()), static_cast<std::streamsize>(image.samples.size()));
-}
-
-bool RunTool(const std::string& tool, const std::string& arguments) {
-  if (std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) != 0) {
-    ADD_FAILURE() << tool << " is not on PATH (scripts/install-deps.sh installs it)";
-    return false;
-  }
-  const std::string command = tool + " " + arguments;
-  if (std::system((command + " >/dev/null 2>&1").c_str()) != 0) {
-    ADD_FAILURE() << "failed: " << command;
-    return false;
-  }
-  return true;
 }
 
 std::vector<uint8_t> ExpectedPicture(const SourceImage& image, uint8_t alpha) {

@@ -1,7 +1,6 @@
-// Image files for the reader and cache tests: a small reference picture written as PPM/PAM/PGM for the
-// outside tools (ImageMagick's convert, libtiff's tiffcp) to turn into TIFF and TGA, a builder of
-// handmade TIFF bytes for damaged files, and the comparison of a loaded common picture with the
-// reference (which is given top row first, as the tools take it).
+// Image files for the reader and cache tests: the small reference picture that the files under
+// tests/data/images hold, a builder of handmade TIFF bytes for damaged files, and the comparison of a
+// loaded common picture with the reference (which is given top row first, as files store it).
 #pragma once
 
 #include <cstdint>
@@ -23,13 +22,6 @@ struct SourceImage {
 // A width x height image whose every sample differs from its neighbours, so that a swapped channel, a
 // flipped row or a shifted strip shows.
 SourceImage MakeSourceImage(uint32_t width, uint32_t height, uint32_t channels);
-// Writes PGM (1 channel), PPM (3) or PAM with alpha (4).
-void WriteNetpbm(const std::string& path, const SourceImage& image);
-
-// Runs a shell command line naming an outside tool; fails the current test (returning false) when the
-// tool is not on PATH or the command fails.
-bool RunTool(const std::string& tool, const std::string& arguments);
-
 // The common picture expected for a source: bottom row first, bytes A, B, G, R; alpha from the fourth
 // channel, else `alpha`.
 std::vector<uint8_t> ExpectedPicture(const SourceImage& image, uint8_t alpha);
