@@ -155,21 +155,15 @@ TEST(AnimationReader, FilesTracesAndSourcePaths) {
   }
 }
 
+// An empty name makes no track, and its first controller's brace ends the block; overlong names and
+// keywords are cut to 127 characters; an unknown nested block ends the node block early, so the rotation
+// block after it belongs to no track; a name cut by the end of the file keeps what was read.
 TEST(AnimationReader, MalformedBlocksStayBounded) {
   AnimationSet set = {};
-  const std::string long_name(200, 'q');
-  // An empty name makes no track, and its first controller's brace ends the block; an unknown nested
-  // block ends the node block early, so the rotation block after it belongs to no track; a name cut
-  // by the end of the file keeps what was read.
-  ReadText(set, "*TM_ANIMATION { *NODE_NAME \"\" *CONTROL_POS_TRACK { *CONTROL_POS_SAMPLE 0 1 2 3 } }\n"
-                "*TM_ANIMATION { *NODE_NAME \"" + long_name + "\" *CONTROL_POS_TRACK { *CONTROL_POS_KEY"
-                + std::string(300, 'K') + " 0 1 2 3 } }\n"
-                "*TM_ANIMATION { *NODE_NAME \"Box01\" *CONTROL_FLOAT_TRACK { 1 }\n"
-                "  *CONTROL_ROT_TRACK { *CONTROL_ROT_SAMPLE 0 0 1 0 1 } }\n"
-                "*TM_ANIMATION { *NODE_NAME \"Cut");
+  ReadText(set, ReadTestData("animation/malformed_blocks.ase"));
   const auto tracks = List(set.tracks);
   ASSERT_EQ(tracks.size(), 3u);
-  EXPECT_EQ(std::string(tracks[0]->node_name), long_name.substr(0, 127));
+  EXPECT_EQ(std::string(tracks[0]->node_name), std::string(127, 'q'));
   EXPECT_EQ(List(tracks[0]->position_keys).size(), 1u);
   EXPECT_STREQ(tracks[1]->node_name, "Box01");
   EXPECT_EQ(tracks[1]->rotation_keys, nullptr);
@@ -186,14 +180,7 @@ TEST(AnimationReader, CutTextAndExtremeNumbersReadAndPoseWithoutFault) {
     SCOPED_TRACE(length);
     ReadCheckAndPose(text.substr(0, length));
   }
-  ReadCheckAndPose("*SCENE { *SCENE_TICKSPERFRAME 1 *SCENE_LASTFRAME -1 }\n"
-                   "*TM_ANIMATION { *NODE_NAME \"A\"\n"
-                   "*CONTROL_POS_TRACK { *CONTROL_POS_KEY -1 1e39 -1e39 3 *CONTROL_POS_KEY 0 0 0 0\n"
-                   "*CONTROL_POS_KEY 99999999999999999999 1 2 3 *CONTROL_POS_KEY 4294967295 1 1 1 }\n"
-                   "*CONTROL_ROT_TRACK { *CONTROL_ROT_SAMPLE 10 0 0 0 0 *CONTROL_ROT_SAMPLE 5 1e39 0 0 1e39\n"
-                   "*CONTROL_ROT_SAMPLE 2147483648 0 0 1 3.14 } }\n"
-                   "*SCENE { *SCENE_TICKSPERFRAME -1 }\n"
-                   "*TM_ANIMATION { *NODE_NAME \"B\" *CONTROL_POS_TRACK { *CONTROL_POS_KEY 4294967295 1 1 1 } }\n");
+  ReadCheckAndPose(ReadTestData("animation/extreme_numbers.ase"));
 }
 
 // Tracks stop at the 65535 the count can tell; the keys of a track's repeated controller blocks join

@@ -79,13 +79,10 @@ TEST_F(TextureCacheTest, PacksTheHighNibblesBottomRowFirst) {
   locked.dwSize = DDSURFACEDESC2_SIZE;
   ASSERT_EQ(g_texture_cache->surface->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
   EXPECT_EQ(locked.ddpfPixelFormat.dwRGBAlphaBitMask, 0xF000u);
-  uint16_t rows[2][2];
-  for (int y = 0; y < 2; ++y) std::memcpy(rows[y], static_cast<uint8_t*>(locked.lpSurface) + y * locked.lPitch, 4);
+  std::vector<uint16_t> texels(4);
+  for (int y = 0; y < 2; ++y) std::memcpy(&texels[2 * y], static_cast<uint8_t*>(locked.lpSurface) + y * locked.lPitch, 4);
   g_texture_cache->surface->Unlock(nullptr);
-  EXPECT_EQ(rows[0][0], 0x0000);
-  EXPECT_EQ(rows[0][1], 0x1FFF);
-  EXPECT_EQ(rows[1][0], 0xFF21);
-  EXPECT_EQ(rows[1][1], 0x7018);
+  EXPECT_EQ(texels, (std::vector<uint16_t>{0x0000, 0x1FFF, 0xFF21, 0x7018}));
 }
 
 }  // namespace
