@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/image_fixtures.h"
 #include "tests/test_support.h"
 #include "texture/picture.h"
 #include "texture/resolve_path.h"
@@ -48,15 +47,7 @@ TEST_F(ScenePathTest, TriesAsWrittenThenTheSceneFolderThenTheWorkingDirectory) {
 // Every name holds a valid file of the other format too, so only the extension decides: the TGA reader
 // makes pixels opaque, the TIFF reader leaves alpha 0.
 TEST_F(ScenePathTest, ChoosesTheReaderByTheLastThreeCharactersExactly) {
-  const std::string tiff = BuildTiff(std::string(12, '\x10'),
-                                     {{256, TIFF_TYPE_SHORT, {2}}, {257, TIFF_TYPE_SHORT, {2}},
-                                      {258, TIFF_TYPE_SHORT, {8}}, {262, TIFF_TYPE_SHORT, {2}},
-                                      {273, TIFF_TYPE_LONG, {TIFF_DATA_OFFSET}}, {278, TIFF_TYPE_SHORT, {2}},
-                                      {279, TIFF_TYPE_LONG, {12}}});
-  std::string tga(18, '\0');
-  tga[2] = 2;
-  tga[12] = tga[14] = 2;
-  tga += std::string(12, '\x20');
+  const std::string tiff = ReadTestData("images/rgb_one_strip.tif"), tga = ReadTestData("images/bottom_left.tga");
   const struct {
     const char* name;
     const std::string* contents;
@@ -72,7 +63,7 @@ TEST_F(ScenePathTest, ChoosesTheReaderByTheLastThreeCharactersExactly) {
     uint8_t* picture = nullptr;
     ASSERT_EQ(LoadPicture(entry, c.name, picture), c.alpha >= 0) << c.name;
     if (picture == nullptr) continue;
-    EXPECT_EQ(entry.width, 2);
+    EXPECT_EQ(entry.width, 5);
     EXPECT_EQ(picture[PICTURE_A], c.alpha) << c.name;
     FreePicture(picture);
   }
