@@ -55,6 +55,14 @@ void ExpectMatrixNear(const Matrix4& got, const Matrix4& want, float tolerance =
   for (int i = 0; i < 16; ++i) EXPECT_NEAR(got.m[i], want.m[i], tolerance) << "element " << i;
 }
 
+// Nearest ancestor first, as the scene build lists them.
+void SetAncestors(SceneNode* node, std::initializer_list<SceneNode*> ancestors) {
+  node->ancestor_count = static_cast<uint16_t>(ancestors.size());
+  node->ancestor_matrices = NewZeroedArray<Matrix4*>(ancestors.size());
+  int i = 0;
+  for (SceneNode* ancestor : ancestors) node->ancestor_matrices[i++] = &ancestor->local_matrix;
+}
+
 // Rotation by q, then translation by t.
 Matrix4 Pose(const Quaternion& q, const Vector3& t) {
   Matrix4 m;
@@ -115,13 +123,8 @@ TEST(AnimationEval, WorldMatricesCarryEveryAncestorOfTheSameFrame) {
   }
   child->parent = root;
   grandchild->parent = child;
-  child->ancestor_count = 1;
-  child->ancestor_matrices = NewZeroedArray<Matrix4*>(1);
-  child->ancestor_matrices[0] = &root->local_matrix;
-  grandchild->ancestor_count = 2;
-  grandchild->ancestor_matrices = NewZeroedArray<Matrix4*>(2);
-  grandchild->ancestor_matrices[0] = &child->local_matrix;
-  grandchild->ancestor_matrices[1] = &root->local_matrix;
+  SetAncestors(child, {root});
+  SetAncestors(grandchild, {child, root});
 
   // With the root past its last key (its static pose), every world matrix is the node's own transform.
   AddPosition(root->animation_track, 0, {0, 0, 0});
