@@ -2,139 +2,62 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-
 #include "texture/picture.h"
 #include "texture/texture_cache.h"
 
 SourceImage MakeSourceImage(uint32_t width, uint32_t height, uint32_t channels) {
   SourceImage image{width, height, channels, {}};
-  for (uint32_t i = 0; i < width * height * channels; ++i) {
-    image.samples.push_back(static_cast<uint8_t>(17 + 37 * i));
-  }
+  for (uint32_t i = 0; i < width * height * channels; ++i) image.samples.push_back(static_cast<uint8_t>(17 + 37 * i));
   return image;
-}
-
-void WriteNetpbm(const std::string& path, const SourceImage& image) {
-  std::string header;
-  const std::string size = std::to_string(image.width) + " " + std::to_string(image.height);
-  if (image.channels == 1) header = "P5\n" + size + "\n255\n";
-  if (image.channels == 3) header = "P6\n" + size + "\n255\n";
-  if (image.channels == 4) {
-    header = "P7\nWIDTH " + std::to_string(image.width) + "\nHEIGHT " + std::to_string(image.height) +
-             "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
-  }
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << header;
-  out.write(reinterpret_cast<const char*>(image.samples.data()), static_cast<std::streamsize>(image.samples.size()));
-}
-
-bool RunTool(const std::string& tool, const std::string& arguments) {
-  if (std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) != 0) {
-    ADD_FAILURE() << tool << " is not on PATH (scripts/install-deps.sh installs it)";
-    return false;
-  }
-  const std::string command = tool + " " + arguments;
-  if (std::system((command + " >/dev/null 2>&1").c_str()) != 0) {
-    ADD_FAILURE() << "failed: " << command;
-    return false;
-  }
-  return true;
 }
 
 std::vector<uint8_t> ExpectedPicture(const SourceImage& image, uint8_t alpha) {
   std::vector<uint8_t> picture;
-  for (uint32_t row = 0; row < image.height; ++row) {
-    const uint32_t source_row = image.height - 1 - row;
+  for (uint32_t row = image.height; row-- > 0;) {
     for (uint32_t x = 0; x < image.width; ++x) {
-      const uint8_t* s = &image.samples[(source_row * image.width + x) * image.channels];
-      picture.push_back(image.channels == 4 ? s[3] : alpha);
-      picture.push_back(s[2]);
-      picture.push_back(s[1]);
-      picture.push_back(s[0]);
+      const uint8_t* s = &image.samples[(row * image.width + x) * image.channels];
+      picture.insert(picture.end(), {image.channels == 4 ? s[3] : alpha, s[2], s[1], s[0]});
     }
   }
   return picture;
 }
 
-TiffTag TiffTag::Raw(uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
-  TiffTag raw_tag{tag, type, {}};
-  raw_tag.raw = true;
-  raw_tag.raw_count = count;
-  raw_tag.raw_value = value;
-  return raw_tag;
-}
-
 namespace {
 
-class ByteWriter {
- public:
-  explicit ByteWriter(bool big_endian) : big_endian_(big_endian) {}
-  void Put16(uint32_t v) { Put(v, 2); }
-  void Put32(uint32_t v) { Put(v, 4); }
-  void PutBytes(const std::string& bytes) { out_ += bytes; }
-  size_t size() const { return out_.size(); }
-  std::string& bytes() { return out_; }
-
- private:
-  void Put(uint32_t v, int count) {
-    for (int i = 0; i < count; ++i) {
-      const int shift = big_endian_ ? 8 * (count - 1 - i) : 8 * i;
-      out_.push_back(static_cast<char>((v >> shift) & 0xFF));
-    }
-  }
-  bool big_endian_;
-  std::string out_;
-};
-
-void PutValues(ByteWriter& out, const TiffTag& tag) {
-  for (uint32_t v : tag.values) {
-    if (tag.type == TIFF_TYPE_SHORT) {
-      out.Put16(v);
-    } else {
-      out.Put32(v);
-    }
-  }
+void Put(std::string& out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
 }  // namespace
 
-std::string BuildTiff(const std::string& data, const std::vector<TiffTag>& tags, bool big_endian) {
+std::string BuildTiff(const std::string& data, const std::vector<TiffTag>& tags) {
   const uint32_t directory_offset = TIFF_DATA_OFFSET + static_cast<uint32_t>(data.size());
-  ByteWriter out(big_endian);
-  out.PutBytes(big_endian ? "MM" : "II");
-  out.Put16(42);
-  out.Put32(directory_offset);
-  out.PutBytes(data);
-  out.Put16(static_cast<uint32_t>(tags.size()));
+  std::string out = "II";
+  Put(out, 42, 2);
+  Put(out, directory_offset, 4);
+  out += data;
+  Put(out, static_cast<uint32_t>(tags.size()), 2);
   uint32_t array_offset = directory_offset + 2 + 12 * static_cast<uint32_t>(tags.size()) + 4;
-  std::vector<const TiffTag*> arrays;
+  std::string arrays;
   for (const TiffTag& tag : tags) {
-    out.Put16(tag.tag);
-    out.Put16(tag.type);
+    Put(out, tag.tag, 2);
+    Put(out, tag.type, 2);
+    Put(out, tag.raw ? tag.raw_count : static_cast<uint32_t>(tag.values.size()), 4);
+    const int element_bytes = tag.type == TIFF_TYPE_SHORT ? 2 : 4;
+    std::string values;
+    for (uint32_t v : tag.values) Put(values, v, element_bytes);
     if (tag.raw) {
-      out.Put32(tag.raw_count);
-      out.Put32(tag.raw_value);
-      continue;
-    }
-    out.Put32(static_cast<uint32_t>(tag.values.size()));
-    const uint32_t element_bytes = tag.type == TIFF_TYPE_SHORT ? 2 : 4;
-    const uint32_t array_bytes = element_bytes * static_cast<uint32_t>(tag.values.size());
-    if (array_bytes <= 4) {
-      ByteWriter field(big_endian);
-      PutValues(field, tag);
-      field.bytes().resize(4, '\0');
-      out.PutBytes(field.bytes());
+      Put(out, tag.raw_value, 4);
+    } else if (values.size() <= 4) {
+      out += values + std::string(4 - values.size(), '\0');
     } else {
-      out.Put32(array_offset);
-      array_offset += array_bytes;
-      arrays.push_back(&tag);
+      Put(out, array_offset, 4);
+      array_offset += static_cast<uint32_t>(values.size());
+      arrays += values;
     }
   }
-  out.Put32(0);  // no next directory
-  for (const TiffTag* tag : arrays) PutValues(out, *tag);
-  return out.bytes();
+  Put(out, 0, 4);  // no next directory
+  return out + arrays;
 }
 
 LoadedPicture LoadWithReader(PictureReader reader, const std::string& path) {

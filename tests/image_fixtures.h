@@ -1,7 +1,6 @@
-// Image files for the reader and cache tests: a small reference picture written as PPM/PAM/PGM for the
-// outside tools (ImageMagick's convert, libtiff's tiffcp) to turn into TIFF and TGA, a builder of
-// handmade TIFF bytes for damaged files, and the comparison of a loaded common picture with the
-// reference (which is given top row first, as the tools take it).
+// Image files for the reader and cache tests: the reference picture that the files under
+// tests/data/images hold, a builder of handmade little-endian TIFFs for damaged files, and a reader
+// call that captures what it gave.
 #pragma once
 
 #include <cstdint>
@@ -12,52 +11,38 @@
 
 struct TextureEntry;
 
-// Pixels top row first, `channels` bytes each (1 grey, 3 RGB, 4 RGBA).
+// Pixels top row first, `channels` bytes each, every sample differing from its neighbours (17 + 37 i),
+// so that a swapped channel, a flipped row or a shifted strip shows.
 struct SourceImage {
-  uint32_t width;
-  uint32_t height;
-  uint32_t channels;
+  uint32_t width, height, channels;
   std::vector<uint8_t> samples;
 };
-
-// A width x height image whose every sample differs from its neighbours, so that a swapped channel, a
-// flipped row or a shifted strip shows.
 SourceImage MakeSourceImage(uint32_t width, uint32_t height, uint32_t channels);
-// Writes PGM (1 channel), PPM (3) or PAM with alpha (4).
-void WriteNetpbm(const std::string& path, const SourceImage& image);
-
-// Runs a shell command line naming an outside tool; fails the current test (returning false) when the
-// tool is not on PATH or the command fails.
-bool RunTool(const std::string& tool, const std::string& arguments);
-
-// The common picture expected for a source: bottom row first, bytes A, B, G, R; alpha from the fourth
-// channel, else `alpha`.
+// The common picture of a source: bottom row first, bytes A, B, G, R; alpha from a fourth channel,
+// else `alpha`.
 std::vector<uint8_t> ExpectedPicture(const SourceImage& image, uint8_t alpha);
 
-// One directory entry for BuildTiff. values are laid out by the builder (in the value field when they
-// fit, otherwise after the directory); Raw gives a value field and count exactly as stated instead.
+// One directory entry: values go in the value field when they fit, otherwise after the directory.
+// Raw gives the count and value field exactly as stated instead.
 struct TiffTag {
-  uint16_t tag;
-  uint16_t type;
+  uint16_t tag, type;
   std::vector<uint32_t> values;
   bool raw = false;
-  uint32_t raw_count = 0;
-  uint32_t raw_value = 0;
-  static TiffTag Raw(uint16_t tag, uint16_t type, uint32_t count, uint32_t value);
+  uint32_t raw_count = 0, raw_value = 0;
+  static TiffTag Raw(uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
+    return TiffTag{tag, type, {}, true, count, value};
+  }
 };
 constexpr uint16_t TIFF_TYPE_SHORT = 3;
 constexpr uint16_t TIFF_TYPE_LONG = 4;
 constexpr uint32_t TIFF_DATA_OFFSET = 8;  // where BuildTiff puts `data`; the directory follows it
-
-// Header, data, directory (tags in the given order), then the arrays. Little-endian unless big_endian.
-std::string BuildTiff(const std::string& data, const std::vector<TiffTag>& tags, bool big_endian = false);
+std::string BuildTiff(const std::string& data, const std::vector<TiffTag>& tags);
 
 // What one reader call gave: the picture's bytes and sides on success, and the message boxes it showed.
 // On failure it also checks that the reader touched neither the entry nor the picture pointer.
 struct LoadedPicture {
   bool ok = false;
-  uint16_t width = 0;
-  uint16_t height = 0;
+  uint16_t width = 0, height = 0;
   std::vector<uint8_t> bytes;
   std::vector<CapturedMessageBox> boxes;
 };

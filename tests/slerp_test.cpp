@@ -1,47 +1,54 @@
+// The interpolation kernel to the bit: its constants, powers, sum order and branches each decide the
+// last bits of an animated pose, so every example is checked as the exact float it must give.
+#include "math/simd_lib/slerp.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
-
-#include "math/simd_lib/slerp.h"
 
 namespace {
 
-const float S6 = std::sin(0.6f), C6 = std::cos(0.6f);
+const float S6 = 0x1.2118d2p-1f, C6 = 0x1.a69264p-1f;  // sin 0.6 and cos 0.6 as floats
 
-struct SlerpCase {
-  const char* what;
-  Quaternion q0, q1;
-  float t;
-  Quaternion expected;
-};
+bool SameFloat(float got, float want) {
+  if (std::isnan(want)) return std::isnan(got);
+  uint32_t a, b;
+  std::memcpy(&a, &got, 4);
+  std::memcpy(&b, &want, 4);
+  return a == b;
+}
 
-}  // namespace
-
-TEST(SlerpQuaternion, BranchesAndWeights) {
-  const SlerpCase cases[] = {
-      // d = cos 0.6: the angle polynomial gives weights of about 0.5332 each, so the result is
-      // slightly longer than a unit quaternion.
-      {"spherical halfway", {0, 0, 0, 1}, {0, 0, S6, C6}, 0.5f, {0, 0, 0.30106f, 0.97327f}},
-      // The end points are scaled by theta / s, not reproduced.
-      {"spherical at t = 0", {0, 0, 0, 1}, {0, 0, S6, C6}, 0.0f, {0, 0, 0, 1.06636f}},
-      {"negative dot negates q0 only", {0, 0, 0, 1}, {0, 0, -S6, -C6}, 0.5f, {0, 0, -0.30106f, -0.97327f}},
-      {"linear above 0.95", {0, 0, 0, 1}, {0, 0, 0.28f, 0.96f}, 0.25f, {0, 0, 0.07f, 0.99f}},
-      {"linear with negated q0", {0, 0, 0, 1}, {0, 0, -0.28f, -0.96f}, 0.25f, {0, 0, -0.07f, -0.99f}},
+TEST(SlerpQuaternion, GivesEachExampleToTheBit) {
+  const struct {
+    const char* what;
+    Quaternion q0, q1;
+    float t;
+    Quaternion expected;
+  } cases[] = {
+      // Weights of about 0.5332 each: slightly longer than a unit quaternion.
+      {"spherical halfway", {0, 0, 0, 1}, {0, 0, S6, C6}, 0.5f, {0, 0, 0x1.344838p-2f, 0x1.f24bd0p-1f}},
+      // The end points come out scaled by theta / s, not reproduced.
+      {"spherical at t = 0", {0, 0, 0, 1}, {0, 0, S6, C6}, 0.0f, {0, 0, 0, 0x1.10fd20p+0f}},
+      {"negative dot negates q0 only", {0, 0, 0, 1}, {0, 0, -S6, -C6}, 0.5f, {0, 0, -0x1.344838p-2f, -0x1.f24bd0p-1f}},
+      {"a dot of exactly 0.95 is spherical", {0, 0, 0, 1}, {0, 0, 0.25f, 0.95f}, 0.5f,
+       {0, 0, 0x1.0790bap-3f, 0x1.00f9e8p+0f}},
+      {"linear above 0.95, q0 negated", {0, 0, 0, 1}, {0, 0, -0.28f, -0.96f}, 0.25f,
+       {0, 0, -0x1.1eb852p-4f, -0x1.fae148p-1f}},
+      // A dot product whose summation orders all round apart.
+      {"all four lanes", {0.6f, 0.6f, -0.5f, -0.6f}, {0.7f, 0.1f, -0.7f, 0.7f}, 0.3f,
+       {0x1.95b04cp-1f, 0x1.21c712p-1f, -0x1.689cb4p-1f, -0x1.0e7588p-2f}},
       {"not a number blends linearly", {0, 0, 0, NAN}, {0, 0, 0, 1}, 1.0f, {0, 0, 0, NAN}},
   };
-  for (const SlerpCase& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (const auto& c : cases) {
     Quaternion out;
     SlerpQuaternion(&out, &c.q0, &c.q1, c.t);
     const float got[] = {out.x, out.y, out.z, out.w};
     const float want[] = {c.expected.x, c.expected.y, c.expected.z, c.expected.w};
     for (int lane = 0; lane < 4; ++lane) {
-      if (std::isnan(want[lane])) {
-        EXPECT_TRUE(std::isnan(got[lane])) << "lane " << lane;
-      } else {
-        EXPECT_NEAR(got[lane], want[lane], 1e-4f) << "lane " << lane;
-      }
+      EXPECT_TRUE(SameFloat(got[lane], want[lane])) << c.what << ", lane " << lane << ": " << std::hexfloat
+                                                    << got[lane] << " for " << want[lane];
     }
   }
 }
@@ -51,17 +58,17 @@ TEST(SlerpQuaternion, OutputMayAliasEitherInputAtAnyAddress) {
   const Quaternion q1 = {-0.3f, 0.5f, 0.1f, 0.8f};
   Quaternion expected;
   SlerpQuaternion(&expected, &q0, &q1, 0.3f);
-
   // Four-byte offsets put the operands off every 16-byte boundary.
   alignas(16) float buffer[12];
   Quaternion* a = reinterpret_cast<Quaternion*>(buffer + 1);
   Quaternion* b = reinterpret_cast<Quaternion*>(buffer + 6);
-  for (Quaternion* (*pick)(Quaternion*, Quaternion*) : {+[](Quaternion* x, Quaternion*) { return x; },
-                                                        +[](Quaternion*, Quaternion* y) { return y; }}) {
+  for (bool into_q0 : {true, false}) {
     *a = q0;
     *b = q1;
-    Quaternion* out = pick(a, b);
+    Quaternion* out = into_q0 ? a : b;
     SlerpQuaternion(out, a, b, 0.3f);
     EXPECT_EQ(std::memcmp(out, &expected, sizeof(expected)), 0);
   }
 }
+
+}  // namespace

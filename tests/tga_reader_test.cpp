@@ -10,12 +10,6 @@
 
 namespace {
 
-LoadedPicture LoadTga(const std::string& path) {
-  LoadedPicture loaded = LoadWithReader(LoadTgaPicture, path);
-  EXPECT_TRUE(loaded.boxes.empty());
-  return loaded;
-}
-
 std::string TgaHeader(uint8_t image_type, uint16_t width, uint16_t height) {
   std::string header(18, '\0');
   header[2] = static_cast<char>(image_type);
@@ -27,68 +21,40 @@ std::string TgaHeader(uint8_t image_type, uint16_t width, uint16_t height) {
   return header;
 }
 
-// 2 x 2 pixels (B, G, R) whose first pixel is (1, 2, 3).
-const std::string PIXELS_2X2("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C", 12);
+// The usual file, bottom-left origin and bottom row first (tests/data/images/README.md says how it was
+// made), then handmade 2 x 2 files whose first pixel is (B, G, R) = (1, 2, 3): every accepted type is
+// read as plain pixels in file order, and a file too short for its pixels is refused.
+TEST(TgaReader, TakesPixelsInFileOrderAndRefusesFilesThatCannotHoldThem) {
+  const LoadedPicture usual = LoadWithReader(LoadTgaPicture, TestDataPath("images/bottom_left.tga"));
+  ASSERT_TRUE(usual.ok);
+  EXPECT_EQ(usual.width * 10 + usual.height, 53);
+  EXPECT_EQ(usual.bytes, ExpectedPicture(MakeSourceImage(5, 3, 3), 255));
 
-// ImageMagick writes rows in the order it holds them and only marks the origin, so the picture is
-// flipped first to make the usual file: bottom-left origin, bottom row first.
-TEST(TgaReader, ReadsABottomLeftFileFromImageMagickBottomRowFirst) {
-  ScopedTempDir dir;
-  const SourceImage source = MakeSourceImage(5, 3, 3);
-  WriteNetpbm("in.ppm", source);
-  ASSERT_TRUE(RunTool("convert", "in.ppm -flip -orient BottomLeft -type TrueColor -compress none out.tga"));
-  const std::string file = ReadTextFile("out.tga");
-  ASSERT_GT(file.size(), 18u);
-  ASSERT_EQ(file[17] & 0x20, 0) << "expected a bottom-left origin";
-  const LoadedPicture loaded = LoadTga("out.tga");
-  ASSERT_TRUE(loaded.ok);
-  EXPECT_EQ(loaded.width, 5);
-  EXPECT_EQ(loaded.height, 3);
-  EXPECT_EQ(loaded.bytes, ExpectedPicture(source, 255));
-}
-
-TEST(TgaReader, TakesPixelsInFileOrderForTheAcceptedTypes) {
+  const std::string pixels("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C", 12);
   const std::vector<uint8_t> expected = {255, 1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 255, 10, 11, 12};
-  struct Case {
-    uint8_t type;
-    bool accepted;
-  } cases[] = {{1, true}, {2, true}, {3, true}, {9, true}, {10, true}, {11, true},
-               {0, false}, {4, false}, {8, false}, {32, false}, {255, false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(static_cast<int>(c.type));
-    ScopedTempDir dir;
-    WriteTextFile("t.tga", TgaHeader(c.type, 2, 2) + PIXELS_2X2);
-    const LoadedPicture loaded = LoadTga("t.tga");
-    ASSERT_EQ(loaded.ok, c.accepted);
-    if (!c.accepted) continue;
-    EXPECT_EQ(loaded.width, 2);
-    EXPECT_EQ(loaded.height, 2);
-    EXPECT_EQ(loaded.bytes, expected);
-  }
-}
-
-TEST(TgaReader, RefusesFilesThatCannotHoldTheirPixels) {
-  struct Case {
-    const char* name;
-    std::string file;
-    bool accepted;
-  } cases[] = {
-      {"exactly the pixels", TgaHeader(2, 2, 2) + PIXELS_2X2, true},
-      {"trailing bytes", TgaHeader(2, 2, 2) + PIXELS_2X2 + "footer", true},
-      {"one byte short", TgaHeader(2, 2, 2) + PIXELS_2X2.substr(0, 11), false},
-      {"zero width", TgaHeader(2, 0, 2) + PIXELS_2X2, false},
-      {"zero height", TgaHeader(2, 2, 0) + PIXELS_2X2, false},
-      {"largest sides, few bytes", TgaHeader(2, 0xFFFF, 0xFFFF) + PIXELS_2X2, false},
-      {"short header", TgaHeader(2, 2, 2).substr(0, 17), false},
+  const std::pair<std::string, bool> cases[] = {
+      {TgaHeader(1, 2, 2) + pixels, true},         {TgaHeader(2, 2, 2) + pixels, true},
+      {TgaHeader(3, 2, 2) + pixels, true},         {TgaHeader(9, 2, 2) + pixels, true},
+      {TgaHeader(10, 2, 2) + pixels, true},        {TgaHeader(11, 2, 2) + pixels + "footer", true},
+      {TgaHeader(0, 2, 2) + pixels, false},        {TgaHeader(4, 2, 2) + pixels, false},
+      {TgaHeader(8, 2, 2) + pixels, false},        {TgaHeader(32, 2, 2) + pixels, false},
+      {TgaHeader(255, 2, 2) + pixels, false},      {TgaHeader(2, 2, 2) + pixels.substr(0, 11), false},
+      {TgaHeader(2, 0, 2) + pixels, false},        {TgaHeader(2, 2, 0) + pixels, false},
+      {TgaHeader(2, 0xFFFF, 0xFFFF) + pixels, false}, {TgaHeader(2, 2, 2).substr(0, 17), false},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    ScopedTempDir dir;
-    WriteTextFile("t.tga", c.file);
-    EXPECT_EQ(LoadTga("t.tga").ok, c.accepted);
-  }
   ScopedTempDir dir;
-  EXPECT_FALSE(LoadTga("absent.tga").ok);
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(i);
+    WriteTextFile("t.tga", cases[i].first);
+    const LoadedPicture loaded = LoadWithReader(LoadTgaPicture, "t.tga");
+    EXPECT_TRUE(loaded.boxes.empty());
+    ASSERT_EQ(loaded.ok, cases[i].second);
+    if (loaded.ok) {
+      EXPECT_EQ(loaded.width * 10 + loaded.height, 22);
+      EXPECT_EQ(loaded.bytes, expected);
+    }
+  }
+  EXPECT_FALSE(LoadWithReader(LoadTgaPicture, "absent.tga").ok);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ namespace {
 constexpr uint16_t TAG_IMAGE_WIDTH = 256;
 constexpr uint16_t TAG_IMAGE_LENGTH = 257;
 constexpr uint16_t TAG_BITS_PER_SAMPLE = 258;
+constexpr uint16_t TAG_COMPRESSION = 259;
 constexpr uint16_t TAG_PHOTOMETRIC = 262;
 constexpr uint16_t TAG_STRIP_OFFSETS = 273;
 constexpr uint16_t TAG_ROWS_PER_STRIP = 278;
@@ -23,6 +24,7 @@ constexpr uint16_t TAG_EXTRA_SAMPLES = 338;
 
 constexpr uint16_t TYPE_SHORT = 3;
 constexpr uint32_t PHOTOMETRIC_RGB = 2;
+constexpr uint32_t COMPRESSION_NONE = 1;
 constexpr uint32_t HEADER_BYTES = 8;
 constexpr uint32_t ENTRY_BYTES = 12;
 
@@ -198,6 +200,27 @@ bool ConvertRgb(TiffImage& image, const TiffBytes& file, const StripTables& tabl
   return true;
 }
 
+// Compressed strips cannot be taken as raw samples; a file without the tag is uncompressed.
+bool IsUncompressed(TiffImage& image, const TiffBytes& file) {
+  uint32_t compression = COMPRESSION_NONE;
+  FindTagValue(image, file, TAG_COMPRESSION, compression);
+  return compression == COMPRESSION_NONE;
+}
+
+// Sides come from the file, so they are judged before the pixel buffer is made. Samples that are read
+// take at least a byte per pixel, so a picture with more pixels than the file has bytes is damaged or
+// hostile. A format that is not read costs only its transparent black picture, whatever its file holds
+// (a compressed or one-bit page is far smaller than its pixel count); that picture is held to the size
+// of the largest file the readers take.
+bool PictureSizeIsPlausible(const TiffImage& image, uint64_t file_bytes, bool readable) {
+  if (image.width == 0 || image.height == 0 || image.width > MAX_PICTURE_SIDE || image.height > MAX_PICTURE_SIDE) {
+    return false;
+  }
+  const uint64_t pixel_count = uint64_t{image.width} * image.height;
+  if (readable) return pixel_count <= file_bytes;
+  return pixel_count * PICTURE_BYTES_PER_PIXEL <= MAX_SCENE_FILE_BYTES;
+}
+
 bool ReadTiffFile(TiffImage& image, const std::vector<uint8_t>& bytes) {
   if (bytes.size() < HEADER_BYTES) return false;
   image.byte_order = static_cast<uint16_t>(bytes[1] << 8 | bytes[0]);
@@ -231,16 +254,12 @@ bool ReadTiffFile(TiffImage& image, const std::vector<uint8_t>& bytes) {
     return false;
   }
 
-  // A picture with more pixels than the file has bytes cannot be a real one at 8 bits per sample; it
-  // would only make a damaged or hostile file allocate far beyond its size.
-  if (image.width == 0 || image.height == 0 || image.width > MAX_PICTURE_SIDE || image.height > MAX_PICTURE_SIDE ||
-      uint64_t{image.width} * image.height > bytes.size()) {
-    return false;
-  }
+  const bool readable = photometric == PHOTOMETRIC_RGB && IsUncompressed(image, file);
+  if (!PictureSizeIsPlausible(image, bytes.size(), readable)) return false;
   image.pixels_bgra = NewZeroedArray<uint8_t>(size_t{image.width} * image.height * 4);
   if (image.pixels_bgra == nullptr) return false;
 
-  if (photometric == PHOTOMETRIC_RGB) return ConvertRgb(image, file, tables, samples);
+  if (readable) return ConvertRgb(image, file, tables, samples);
   MessageBoxA(GetActiveWindow(), "Not Supported Format", "ERROR", MB_OK);
   return true;
 }

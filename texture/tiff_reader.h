@@ -1,10 +1,10 @@
 // Reads the first image of a TIFF file into the common picture: uncompressed RGB strips of 8-bit
 // samples, with a fourth sample taken as alpha when the file has ExtraSamples, in either byte order.
 // Every offset and count from the file is checked against its length: a directory or strip table that
-// leaves the file, or a picture larger than the file could hold (more pixels than bytes), refuses the
-// file without a message; strip data that ends early or lies outside the file leaves those pixels
+// leaves the file, or an RGB picture larger than the file could hold (more pixels than bytes), refuses
+// the file without a message; strip data that ends early or lies outside the file leaves those pixels
 // zero. Missing tags and sample sizes other than 8 show the "TIF Error" boxes and fail; other colour
-// models show "Not Supported Format" and load as transparent black.
+// models and compressed strips show "Not Supported Format" and load as transparent black.
 #pragma once
 
 #include <cstdint>

@@ -6,8 +6,8 @@
 
 namespace {
 
-// The polynomial coefficients are kept as these exact floats (0.166666 is 0x3E2AAA7E, not the
-// correctly rounded 1/6), since the interpolated rotations are fixed to their rounding.
+// Every animated pose depends on these floats to the last bit. They are truncated decimals and must stay
+// so: 0.166666 is not 1/6 rounded to float, and tidying it would move every interpolated frame.
 constexpr float LINEAR_THRESHOLD = 0.95f;
 constexpr float HALF_PI = 1.5707964f;
 constexpr float SIXTH = 0.166666f;
@@ -42,7 +42,9 @@ void SlerpQuaternion(Quaternion* out, const Quaternion* q0, const Quaternion* q1
     w0 = Broadcast(1.0f - t);
     w1 = Broadcast(t);
   } else {
-    // Powers by repeated multiplication; the angle term uses d^4, not d^5.
+    // A cheap arc cosine, pi/2 - (d + d^3/6 + 0.075 d^4). 0.075 is the true series' coefficient of the
+    // fifth power; it stays on the fourth, since correcting it would move every interpolated pose.
+    // Powers are running products so that their rounding stays fixed.
     const __m128 dv = Broadcast(d);
     const __m128 d2 = _mm_mul_ps(dv, dv);
     const __m128 d3 = _mm_mul_ps(d2, dv);
@@ -55,7 +57,8 @@ void SlerpQuaternion(Quaternion* out, const Quaternion* q0, const Quaternion* q1
     const __m128 theta5 = _mm_mul_ps(_mm_mul_ps(theta3, theta), theta);
     const __m128 sine = _mm_add_ps(_mm_sub_ps(theta, _mm_mul_ps(Broadcast(SIXTH), theta3)),
                                    _mm_mul_ps(Broadcast(SINE_FIFTH_POWER), theta5));
-    // The numerators are the partial angles themselves, not their sines.
+    // Weighting by the partial angles instead of their sines saves two sine estimates; the blend
+    // overshoots the unit sphere a little between keys, and the matrix built from it is not normalised.
     w0 = _mm_div_ps(_mm_mul_ps(Broadcast(1.0f - t), theta), sine);
     w1 = _mm_div_ps(_mm_mul_ps(Broadcast(t), theta), sine);
   }
