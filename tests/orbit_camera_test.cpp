@@ -23,9 +23,8 @@ struct PlacementCase {
 TEST(OrbitCamera, SetupPlacesTheEyeOnTheCircleAtTheTargetsHeight) {
   const float above = std::sqrt(125.0f);
   const PlacementCase cases[] = {
-      {"eye on +x", {14, 2, 0}, {4, 2, 0}, 0.0f, 10.0f, {14, 2, 0}},
       // The eye drops to the target's height but keeps the full three-dimensional distance.
-      {"eye 5 above, 10 away", {10, 5, 0}, {0, 0, 0}, 0.0f, above, {above, 0, 0}},
+      {"eye 5 above, 10 away", {14, 7, 0}, {4, 2, 0}, 0.0f, above, {4 + above, 2, 0}},
       // The hyperbolic tangent of dz / dx, not the arc tangent.
       {"tanh angle", {10, 0, 5}, {0, 0, 0}, -0.46211716f, above, {10.007641f, 0, -4.9846897f}},
       // dx = 0 gives -1 from the infinite quotient; straight above (0/0) starts on the +x side.
@@ -70,8 +69,6 @@ TEST(OrbitCamera, WheelMovesATenthOfTheWayPerNotchAndNeverPassesTheTarget) {
   MoveOrbit(&camera, 0.0f, 0.0f, -10.5f);
   ZoomOrbit(&camera, 3.0f);
   EXPECT_FLOAT_EQ(camera.orbit_distance, -0.5f);
-  ZoomOrbit(&camera, -1.0f);
-  EXPECT_NEAR(camera.orbit_distance, -0.5f / 0.9f, 1e-6f);
 }
 
 struct FramingCase {
