@@ -52,8 +52,7 @@ TEST_F(SceneViewTest, DefaultSceneIsTheGeneratorsAndItsFrame300IsUnchangedOutsid
   g_launch_options.frame_limit = 300;
   animation_frame = 0;  // the count runs for the process, across the tests run in it
   ASSERT_EQ(WinMain(nullptr, nullptr, nullptr, 1), 0);
-  // Red, green and blue outside the counter, hashed. A changed picture is a changed product: look at the
-  // frame written here before taking its hash into tests/data.
+  // Red, green and blue outside the counter, hashed; see the frame written here before taking a new hash.
   const Frame frame = LastFrame();
   uint64_t hash = 1469598103934665603ull;  // FNV-1a
   for (int y = 0; y < frame.height; ++y) {
@@ -88,6 +87,7 @@ struct ViewedScene {
   bool light_moves;
 };
 
+void PrintTo(const ViewedScene& scene, std::ostream* out) { *out << scene.file; }
 class ViewedScenes : public SceneViewTest, public ::testing::WithParamInterface<ViewedScene> {};
 
 TEST_P(ViewedScenes, ShowTheirGeometryAndRelightOnlyAsTheLightMoves) {
