@@ -10,7 +10,6 @@
 
 #include "animation/animation_eval.h"
 #include "app/win_main.h"
-#include "lightmap/lightmap.h"
 #include "render/renderer.h"
 #include "scene/ase_scene.h"
 #include "tests/device_test_support.h"
@@ -66,17 +65,6 @@ TEST_F(SceneViewTest, DefaultSceneIsTheGeneratorsAndItsFrame300IsUnchangedOutsid
   EXPECT_EQ(hash, std::stoull(ReadTestData("default_frame_300.hash"), nullptr, 16)) << "see " << written;
 }
 
-std::vector<uint32_t> AllTexels() {
-  std::vector<uint32_t> colours;
-  for (const GeomObject* o = g_scene->geom_objects; o != nullptr; o = NextNode(o)) {
-    for (const FaceGroup* g = o->face_groups; g != nullptr; g = g->next) {
-      const GroupLightmap* map = g->lightmap;
-      for (uint32_t i = 0; map != nullptr && i < g->face_count * 64; ++i) colours.push_back(map->texels[i].colour);
-    }
-  }
-  return colours;
-}
-
 // The rows below the frame counter, whose figure depends on the machine's speed.
 std::vector<uint8_t> BelowCounter(const Frame& f) { return {f.rgba.begin() + 44 * 4 * f.width, f.rgba.end()}; }
 
@@ -98,12 +86,10 @@ TEST_P(ViewedScenes, ShowTheirGeometryAndRelightOnlyAsTheLightMoves) {
   EXPECT_EQ(boxes, c.boxes);
   EXPECT_NE(ReadTextFile("test.txt").find(c.report_line), std::string::npos);
 
-  const std::vector<uint32_t> applied = AllTexels();
-  ASSERT_FALSE(applied.empty());
+  // Frame 1 shows the lightmaps as the setup made them, frame 50 as the animation left them.
   g_renderer->RenderFrame();
   const Frame first = LastFrame();
   for (int i = 1; i < 50; ++i) g_renderer->RenderFrame();
-  EXPECT_EQ(AllTexels() == applied, !c.light_moves);
   EXPECT_EQ(BelowCounter(LastFrame()) == BelowCounter(first), !c.light_moves);
   int geometry = 0;
   for (int y = 44; y < first.height; y += 2)
