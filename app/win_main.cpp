@@ -12,6 +12,7 @@
 #include "platform/report.h"
 #include "platform/test_hooks.h"
 #include "render/renderer.h"
+#include "render/scene_setup.h"
 #include "scene/ase_scene.h"
 
 HWND g_main_window = nullptr;
@@ -125,6 +126,8 @@ void MoveFirstLight(WPARAM key) {
     default:
       return;
   }
+  // A light without a track rests where the keys put it, also while the animation plays.
+  PoseLightAtRest(g_scene->lights);
   Vector4 light;
   light.x = pos.x;
   light.y = pos.z;
@@ -234,6 +237,9 @@ LRESULT MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_MOUSEMOVE:
       if (g_renderer != nullptr) DragMouse(wparam, lparam);
       return 0;
+    case WM_MOUSEWHEEL:
+      if (g_renderer != nullptr) g_renderer->ZoomCamera(GET_WHEEL_DELTA_WPARAM(wparam));
+      return 0;
     case WM_LBUTTONDOWN:
       last_mouse_x = LOWORD(lparam);
       last_mouse_y = HIWORD(lparam);
@@ -245,6 +251,9 @@ LRESULT MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
       }
       if (wparam == VK_ESCAPE) {
         DestroyWindow(window);
+      } else if ((wparam == VK_HOME || wparam == 'F') && g_renderer != nullptr) {
+        // Home: the scene's own view again; F: all of the scene's geometry in view.
+        wparam == VK_HOME ? g_renderer->ResetView(g_scene) : g_renderer->FrameScene(g_scene);
       } else if (IsLightKey(wparam)) {
         MoveFirstLight(wparam);
       }

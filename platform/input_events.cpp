@@ -1,7 +1,8 @@
 // SDL events become Win32 messages: keys with virtual-key codes (Alt held makes them system keys, so
 // Alt+Enter is WM_SYSKEYDOWN with VK_RETURN), mouse messages in client coordinates below the menu bar
-// with MK_* flags, and size, move and close notifications. Every event also reaches the window's ImGui
-// context; what ImGui takes (the menu bar, an open menu, a modal dialog) does not reach the window.
+// with MK_* flags, the wheel in notches of WHEEL_DELTA, and size, move and close notifications. Every
+// event also reaches the window's ImGui context; what ImGui takes (the menu bar, an open menu, a modal
+// dialog) does not reach the window.
 #include <SDL.h>
 
 #include "platform/ui_internal.h"
@@ -126,6 +127,18 @@ void HandleMouseButton(WindowRecord* record, const SDL_Event& event) {
   if (message != 0) PostQueuedMessage(record->handle, message, MouseKeyFlags(g_buttons), lparam);
 }
 
+void HandleMouseWheel(WindowRecord* record, const SDL_Event& event) {
+  FeedUiEvent(record, event);
+  if (!InputGoesToWindow(*record, true)) return;
+  const SDL_MouseWheelEvent& wheel = event.wheel;
+  const int notches = wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -wheel.y : wheel.y;
+  if (notches == 0) return;
+  int x = 0, y = 0;
+  SDL_GetMouseState(&x, &y);
+  const WPARAM wparam = MAKEWPARAM(MouseKeyFlags(g_buttons), notches * WHEEL_DELTA);
+  PostQueuedMessage(record->handle, WM_MOUSEWHEEL, wparam, MAKELPARAM(record->x_px + x, record->y_px + y));
+}
+
 void HandleWindowEvent(WindowRecord* record, const SDL_Event& event) {
   const SDL_WindowEvent& window = event.window;
   FeedUiEvent(record, event);
@@ -209,7 +222,7 @@ void HandleEvent(const SDL_Event& event) {
       return;
     case SDL_MOUSEWHEEL:
       record = TargetOf(event.wheel.windowID, SDL_GetMouseFocus());
-      if (record != nullptr) FeedUiEvent(record, event);
+      if (record != nullptr) HandleMouseWheel(record, event);
       return;
     case SDL_WINDOWEVENT:
       record = RecordOfSdlWindowId(event.window.windowID);

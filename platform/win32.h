@@ -139,6 +139,7 @@ typedef INT_PTR (*DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define WM_RBUTTONUP 0x0205
 #define WM_MBUTTONDOWN 0x0207
 #define WM_MBUTTONUP 0x0208
+#define WM_MOUSEWHEEL 0x020A
 #define WM_USER 0x0400
 
 // wParam of mouse messages.
@@ -147,6 +148,10 @@ typedef INT_PTR (*DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define MK_SHIFT 0x0004
 #define MK_CONTROL 0x0008
 #define MK_MBUTTON 0x0010
+// WM_MOUSEWHEEL: the signed rotation in the high word of wParam, WHEEL_DELTA per notch, positive away
+// from the user; lParam holds the cursor in screen coordinates.
+#define WHEEL_DELTA 120
+#define GET_WHEEL_DELTA_WPARAM(w) static_cast<short>(HIWORD(w))
 
 // Low word of WM_ACTIVATE's wParam; lParam is the window losing or gaining activation, or null.
 #define WA_INACTIVE 0

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/report.h"
+#include "render/default_material.h"
 #include "scene/ase_scene.h"
 #include "texture/texture_cache.h"
 
@@ -55,11 +56,13 @@ Renderer::~Renderer() {
     delete g_scene;
     g_scene = nullptr;
   }
+  delete framing_camera;
   ReleaseDevice();
 }
 
 void Renderer::ReleaseDevice() {
   DestroyTextureCache();
+  ReleaseDefaultMaterialTextures();
   ReleaseInterface(clipper);
   ReleaseInterface(z_buffer);
   ReleaseInterface(device);

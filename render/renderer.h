@@ -49,6 +49,13 @@ class Renderer {
   void OrbitCamera(float angle_delta, float height_delta, float distance_delta);
   void OnResize();
   void OnMove();
+  // Beyond the mouse: the wheel (WHEEL_DELTA per notch, positive toward the target), Home back to the
+  // scene's own view and F to frame all of the scene's geometry.
+  void ZoomCamera(int wheel_delta);
+  void ResetView(const AseScene* scene);
+  void FrameScene(const AseScene* scene);
+  // Gives the device the view and projection of the camera's orbit; an eye on its target keeps the view.
+  void SendOrbitView();
 
   // Creation steps shared by both ways of creating the device; false after the step's one report.
   bool Fail(const char* text);
@@ -65,6 +72,7 @@ class Renderer {
   Matrix4 projection;
   Matrix4 base_world;
   CameraObject* camera = nullptr;
+  CameraObject* framing_camera = nullptr;  // owned: the orbit of a scene without a camera, and of F
   uint16_t fps = 0;
   HWND window = nullptr;
   IDirectDraw7* ddraw = nullptr;

@@ -1,17 +1,17 @@
 // Turning a loaded scene into device state: lights, the orbit camera, textures, face-group materials
 // and lightmaps. Runs after every load and after every device re-creation.
-#include <cmath>
 #include <cstring>
+
+#include "render/scene_setup.h"
 
 #include "lightmap/lightmap.h"
 #include "platform/report.h"
-#include "render/orbit_camera.h"
+#include "render/default_material.h"
 #include "render/renderer.h"
 #include "scene/ase_reader.h"
 #include "scene/ase_scene.h"
 #include "texture/resolve_path.h"
 #include "texture/texture_cache.h"
-
 
 namespace {
 
@@ -34,10 +34,12 @@ void AssignGroupMaterial(FaceGroup* group, const Material& material) {
   group->texture = material.bitmap_name[0] != '\0' ? FindTexture(material.bitmap_name) : nullptr;
 }
 
+bool HasValidMaterial(const AseScene* scene, const GeomObject* object) {
+  return scene->materials != nullptr && object->material_index < scene->material_count;
+}
+
 void AssignFaceGroupMaterials(const AseScene* scene, GeomObject* object) {
-  if (object->face_groups == nullptr || scene->materials == nullptr) return;
-  // An index beyond the table is not expected from the exporter; its groups keep what they had.
-  if (object->material_index >= scene->material_count) return;
+  if (object->face_groups == nullptr) return;
   const Material& material = scene->materials[object->material_index];
   if (object->face_group_count == 1) {
     AssignGroupMaterial(object->face_groups, material);
@@ -74,34 +76,33 @@ AseScene* Renderer::OpenScene(const char* path) {
 void Renderer::ApplyScene(AseScene* scene) {
   // A renderer whose last re-creation failed has no device to give lights, textures or lightmaps to.
   if (scene == nullptr || device == nullptr) return;
+  // Forty lights refused by a device that enables eight make one box, not thirty-two.
+  ReportOncePerKind once;
 
-  const LightObject* first_light = scene->lights;
+  LightObject* first_light = scene->lights;
   if (first_light == nullptr) ShowReport("Light Nothing");
-  for (const LightObject* light = first_light; light != nullptr; light = NextNode(light)) {
+  for (LightObject* light = first_light; light != nullptr; light = NextNode(light)) {
+    PoseLightAtRest(light);
     const Vector3 position = DeviceAxes(light->node_tms[0].pos);
     AddLight(position, position, D3DLIGHT_POINT);
   }
 
-  if (scene->cameras == nullptr) {
-    ShowReport("Camera is Nothing");
-    return;
-  }
-  camera = scene->cameras;
-  SetupCamera(DeviceAxes(camera->node_tms[0].pos), DeviceAxes(camera->node_tms[1].pos), 1.0f, 2000.0f);
+  if (scene->cameras == nullptr) ShowReport("Camera is Nothing");
+  ResetView(scene);
 
   if (scene->materials != nullptr) {
     for (int i = 0; i < scene->material_count; ++i) LoadMaterialBitmaps(device, scene->materials[i]);
   }
 
   // Without a light the tiles are lit from the camera's eye, so the scene still shows.
-  Vector4 light_position;
   const Vector3 source = first_light != nullptr ? DeviceAxes(first_light->node_tms[0].pos) : camera->orbit_eye;
-  light_position.x = source.x;
-  light_position.y = source.y;
-  light_position.z = source.z;
-  light_position.w = 0.0f;
+  const Vector4 light_position = {source.x, source.y, source.z, 0.0f};
   for (GeomObject* object = scene->geom_objects; object != nullptr; object = NextNode(object)) {
-    AssignFaceGroupMaterials(scene, object);
+    if (HasValidMaterial(scene, object)) {
+      AssignFaceGroupMaterials(scene, object);
+    } else {
+      GiveDefaultMaterial(object, device);
+    }
     ReleaseObjectLightmaps(object);
     BuildObjectLightmaps(object, device, light_position);
   }
@@ -139,9 +140,33 @@ void Renderer::SetupCamera(const Vector3& eye, const Vector3& target, float near
   camera->aspect = view_aspect;
   far_plane = far_clip;
   near_plane = near_clip;
-  OrbitView(camera, view);
-  OrbitProjection(camera, projection);
-  if (device == nullptr) return;
-  device->SetTransform(D3DTRANSFORMSTATE_VIEW, reinterpret_cast<D3DMATRIX*>(&view));
-  device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, reinterpret_cast<D3DMATRIX*>(&projection));
+  SendOrbitView();
+}
+
+void Renderer::ResetView(const AseScene* scene) {
+  if (scene == nullptr) return;
+  if (scene->cameras == nullptr) {
+    FrameScene(scene);
+    return;
+  }
+  camera = scene->cameras;
+  SetupCamera(DeviceAxes(camera->node_tms[0].pos), DeviceAxes(camera->node_tms[1].pos), 1.0f, 2000.0f);
+}
+
+SceneBounds GeometryBounds(const AseScene* scene) {
+  SceneBounds bounds;
+  if (scene == nullptr) return bounds;
+  for (const GeomObject* object = scene->geom_objects; object != nullptr; object = NextNode(object)) {
+    if (object->vertices == nullptr) continue;
+    for (uint32_t i = 0; i < object->vertex_count; ++i) AddToBounds(bounds, object->vertices[i].position);
+  }
+  return bounds;
+}
+
+void PoseLightAtRest(LightObject* light) {
+  if (light == nullptr) return;
+  // Only a light's position reaches the lighting, so its rest pose is the translation alone.
+  MatrixTranslation(light->node_tm_matrix, DeviceAxes(light->node_tms[0].pos));
+  light->local_matrix = light->node_tm_matrix;
+  light->world_matrix = light->node_tm_matrix;
 }

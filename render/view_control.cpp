@@ -1,7 +1,8 @@
-// Keeping the view and the device matched to the user and the window: mouse orbiting, re-creation on
-// a size change (throttled), and the copy target after a move.
+// Keeping the view and the device matched to the user and the window: mouse orbiting, the wheel and
+// the framing key, re-creation on a size change (throttled), and the copy target after a move.
 #include "render/orbit_camera.h"
 #include "render/renderer.h"
+#include "render/scene_setup.h"
 #include "scene/ase_scene.h"
 
 namespace {
@@ -14,6 +15,27 @@ constexpr DWORD RESIZE_THROTTLE_MS = 200;
 void Renderer::OrbitCamera(float angle_delta, float height_delta, float distance_delta) {
   if (camera == nullptr) return;
   MoveOrbit(camera, angle_delta, height_delta, distance_delta);
+  SendOrbitView();
+}
+
+void Renderer::ZoomCamera(int wheel_delta) {
+  if (camera == nullptr) return;
+  ZoomOrbit(camera, static_cast<float>(wheel_delta) / WHEEL_DELTA);
+  SendOrbitView();
+}
+
+void Renderer::FrameScene(const AseScene* scene) {
+  if (scene == nullptr) return;
+  if (framing_camera == nullptr) framing_camera = new CameraObject();
+  camera = framing_camera;
+  FrameOrbit(camera, GeometryBounds(scene));
+  far_plane = camera->far_clip;
+  near_plane = camera->near_clip;
+  SendOrbitView();
+}
+
+void Renderer::SendOrbitView() {
+  if (camera == nullptr) return;
   // An eye on the target gives no view; the device keeps the previous one.
   OrbitView(camera, view);
   OrbitProjection(camera, projection);

@@ -136,6 +136,9 @@ struct GeomObject : SceneNode {
   D3DLVERTEX* lit_vertices = nullptr;  // owned, vertex_count entries
   uint16_t* texture_faces = nullptr;  // owned, 3 texture-vertex indices per texture face
   TexCoord* texture_vertices = nullptr;  // owned, texture_vertex_count entries
+  // "*WIREFRAME_COLOR" as read (red, green, blue): the colour an object without a material is drawn in.
+  Vector3 wireframe_colour = {};
+  uint8_t has_wireframe_colour = 0;
 };
 
 struct LightObject : SceneNode {

@@ -30,6 +30,10 @@ bool ReadGeomObject(AseScene* scene) {
       ReadMeshBlock(scene, current);
     } else if (MatchKeyword(token, "*TM_ANIMATION")) {
       SkipBlock(scene);
+    } else if (MatchKeyword(token, "*WIREFRAME_COLOR")) {
+      if (current == nullptr) return;
+      current->wireframe_colour = ReadVector3(stream);
+      current->has_wireframe_colour = 1;
     } else if (MatchKeywordExact(token, "*MATERIAL_REF")) {
       if (current == nullptr) return;
       current->material_index = static_cast<uint8_t>(ReadInt(stream));

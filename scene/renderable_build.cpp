@@ -30,7 +30,8 @@ const Material* ObjectMaterial(const AseScene& scene, const GeomObject& object) 
   return &scene.materials[object.material_index];
 }
 
-// A group of the object's faces that name existing vertices and, unless any_id, have material id `id`.
+}  // namespace
+
 FaceGroup* CollectFaces(const GeomObject& object, bool any_id, uint8_t id) {
   auto belongs = [&](uint32_t f) {
     return FaceInRange(object, f) && (any_id || object.face_material_ids[f] == id);
@@ -62,6 +63,8 @@ void AppendGroup(GeomObject* object, FaceGroup* group) {
   *tail = group;
   ++object->face_group_count;
 }
+
+namespace {
 
 // A hand-edited file can make parents a loop, which would never end an ancestor walk. Each loop is
 // opened at the link that closes it when the chain is walked from the first object in list order, so the

@@ -11,6 +11,7 @@
 #include "platform/d3d.h"
 
 struct AseScene;
+struct FaceGroup;
 struct GeomObject;
 struct Vector3;
 struct D3DCOLORVALUE;
@@ -32,6 +33,10 @@ constexpr const char* ANCESTOR_BUDGET_MESSAGE =
 void BuildRenderables(AseScene* scene);
 // Face groups of one object by the sub-material of each face; faces stay in file order.
 void BuildFaceGroups(AseScene* scene, GeomObject* object);
+// A new group of the object's faces that name existing vertices and, unless any_id, have material id
+// `id`; null when there is no such face. AppendGroup puts it at the end of the object's groups.
+FaceGroup* CollectFaces(const GeomObject& object, bool any_id, uint8_t id);
+void AppendGroup(GeomObject* object, FaceGroup* group);
 // Fills the colours of every object's lit vertices: unlit material diffuse for objects of one group,
 // sub-material colours lit by the first light for objects of several.
 void ComputeVertexColours(AseScene* scene);
