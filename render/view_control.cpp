@@ -29,6 +29,7 @@ void Renderer::FrameScene(const AseScene* scene) {
   if (framing_camera == nullptr) framing_camera = new CameraObject();
   camera = framing_camera;
   FrameOrbit(camera, GeometryBounds(scene));
+  camera->aspect = view_aspect;  // the window may have been resized since start-up
   far_plane = camera->far_clip;
   near_plane = camera->near_clip;
   SendOrbitView();
