@@ -136,7 +136,9 @@ bool StartViewer(HINSTANCE instance) {
 }
 
 int RunMessageLoop() {
-  if (g_launch_options.screenshot_path != nullptr) KeepPresentedFrames(true);
+  // Keeping a frame reads it back from GL: with a frame limit only the last one, the one saved, is kept.
+  const bool screenshot = g_launch_options.screenshot_path != nullptr;
+  if (screenshot && g_launch_options.frame_limit == 0) KeepPresentedFrames(true);
   MSG msg;
   for (;;) {
     if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -144,6 +146,7 @@ int RunMessageLoop() {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     } else if (g_renderer != nullptr) {
+      if (screenshot && g_frames_rendered + 1 == g_launch_options.frame_limit) KeepPresentedFrames(true);
       g_renderer->RenderFrame();
       ++g_frames_rendered;
       g_last_fps = g_renderer->fps;
@@ -152,7 +155,7 @@ int RunMessageLoop() {
       }
     }
   }
-  if (g_launch_options.screenshot_path != nullptr) {
+  if (screenshot) {
     SaveLastPresentedFrame(g_launch_options.screenshot_path);
     KeepPresentedFrames(false);
   }
