@@ -266,7 +266,6 @@ struct IDirect3DDevice7::State {
   DWORD applied_fvf = 0;
   int applied_variant = -1;
   GLuint bound_textures[DRAWN_STAGES] = {};
-  bool stages_changed[DRAWN_STAGES] = {true, true};
   int has_texture[DRAWN_STAGES] = {-1, -1};
 };
 
@@ -513,7 +512,7 @@ void ApplyTextures(IDirect3DDevice7::State* s, const DeviceProgram& p, bool ever
   bool has_texture_changed = false;
   for (DWORD stage = 0; stage < DRAWN_STAGES; ++stage) {
     IDirectDrawSurface7::State* surface = s->textures[stage] != nullptr ? s->textures[stage]->state : nullptr;
-    if (!everything && !s->stages_changed[stage] && TextureIsCurrent(surface, s, s->bound_textures[stage])) continue;
+    if (!everything && TextureIsCurrent(surface, s, s->bound_textures[stage])) continue;
     const DWORD* ts = s->stage_states[stage];
     // The unit is chosen first: preparing a texture binds it, and on another stage's unit it would
     // replace what that stage samples.
@@ -531,7 +530,6 @@ void ApplyTextures(IDirect3DDevice7::State* s, const DeviceProgram& p, bool ever
       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap_v);
     }
     s->bound_textures[stage] = texture;
-    s->stages_changed[stage] = false;
     const int has_texture = texture != 0 ? 1 : 0;
     has_texture_changed |= has_texture != s->has_texture[stage];
     s->has_texture[stage] = has_texture;
@@ -872,7 +870,6 @@ HRESULT IDirect3DDevice7::SetTexture(DWORD stage, IDirectDrawSurface7* texture) 
   if (texture != nullptr) texture->AddRef();
   if (state->textures[stage] != nullptr) state->textures[stage]->Release();
   state->textures[stage] = texture;
-  if (stage < DRAWN_STAGES) state->stages_changed[stage] = true;
   return D3D_OK;
 }
 
@@ -885,7 +882,6 @@ HRESULT IDirect3DDevice7::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATE
   states[which] = value;
   if (which == D3DTSS_ADDRESS) states[D3DTSS_ADDRESSU] = states[D3DTSS_ADDRESSV] = value;
   state->state_changed = true;
-  if (stage < DRAWN_STAGES) state->stages_changed[stage] = true;
   return D3D_OK;
 }
 
