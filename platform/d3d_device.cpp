@@ -22,8 +22,8 @@ const DWORD MAX_ACTIVE_LIGHTS = 8;
 const DWORD MAX_LIGHT_INDEX = 4096;
 
 // Built in three variants, chosen per draw: pretransformed vertices, and transformed ones with and
-// without lighting. A software rasterizer runs every branch of a shader for every vertex, so the
-// variants leave out what a draw does not use.
+// without lighting. A software rasterizer pays for a shader's untaken branches on every vertex, so
+// each variant holds only what its draws use.
 const char* const DEVICE_VERTEX = R"(
 layout(location = 0) in vec4 a_position;
 layout(location = 1) in vec3 a_normal;
