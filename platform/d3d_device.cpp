@@ -520,14 +520,17 @@ void ApplyTextures(IDirect3DDevice7::State* s, const DeviceProgram& p, bool ever
     const GLuint texture = surface != nullptr ? PrepareTexture(surface, s->owner) : 0;
     glBindTexture(GL_TEXTURE_2D, texture);
     if (texture != 0) {
-      const bool linear_mag = ts[D3DTSS_MAGFILTER] != D3DTFG_POINT;
-      const bool linear_min = ts[D3DTSS_MINFILTER] != D3DTFN_POINT;
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, linear_mag ? GL_LINEAR : GL_NEAREST);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, linear_min ? GL_LINEAR : GL_NEAREST);
-      const GLint wrap_u = ts[D3DTSS_ADDRESSU] == D3DTADDRESS_CLAMP ? GL_CLAMP_TO_EDGE : GL_REPEAT;
-      const GLint wrap_v = ts[D3DTSS_ADDRESSV] == D3DTADDRESS_CLAMP ? GL_CLAMP_TO_EDGE : GL_REPEAT;
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap_u);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap_v);
+      // Sampling belongs to the texture object in GL, which keeps it from one draw to the next.
+      const GLenum names[4] = {GL_TEXTURE_MAG_FILTER, GL_TEXTURE_MIN_FILTER, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T};
+      const GLint values[4] = {ts[D3DTSS_MAGFILTER] != D3DTFG_POINT ? GL_LINEAR : GL_NEAREST,
+                               ts[D3DTSS_MINFILTER] != D3DTFN_POINT ? GL_LINEAR : GL_NEAREST,
+                               ts[D3DTSS_ADDRESSU] == D3DTADDRESS_CLAMP ? GL_CLAMP_TO_EDGE : GL_REPEAT,
+                               ts[D3DTSS_ADDRESSV] == D3DTADDRESS_CLAMP ? GL_CLAMP_TO_EDGE : GL_REPEAT};
+      for (int i = 0; i < 4; ++i) {
+        if (surface->sampling[i] == values[i]) continue;
+        glTexParameteri(GL_TEXTURE_2D, names[i], values[i]);
+        surface->sampling[i] = values[i];
+      }
     }
     s->bound_textures[stage] = texture;
     const int has_texture = texture != 0 ? 1 : 0;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 #include "platform/gfx_internal.h"
@@ -498,6 +499,7 @@ GLuint PrepareTexture(IDirectDrawSurface7::State* surface, const GlOwner& owner)
   if (surface->texture == 0) {
     glGenTextures(1, &surface->texture);
     surface->texture_owner = owner;
+    std::fill(std::begin(surface->sampling), std::end(surface->sampling), 0);
     glBindTexture(GL_TEXTURE_2D, surface->texture);
     glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, format.swizzle);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);

@@ -156,6 +156,7 @@ struct IDirectDrawSurface7::State {
   // The GL copy of a texture, made at its first draw and then brought up to date by the stale rows.
   GLuint texture = 0;
   GlOwner texture_owner;
+  GLint sampling[4] = {};  // the copy's magnification, minification, s and t wrap; 0 before they are set
   // Render targets: colour texture in a framebuffer; z-buffers: a renderbuffer.
   GlOwner target_owner;
   GLuint framebuffer = 0, colour_texture = 0, depth_renderbuffer = 0;
