@@ -13,12 +13,16 @@
 #include "test_support.h"
 #include "tests/device_test_support.h"
 
-// Every C++ allocation of the test process is counted.
+// Every C++ allocation of the test process is counted, the nothrow ones too, so each new meets its delete.
 std::atomic<uint64_t> g_allocations{0};
 void* operator new(size_t size) {
   ++g_allocations;
   if (void* memory = std::malloc(size != 0 ? size : 1)) return memory;
   throw std::bad_alloc();
+}
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+  ++g_allocations;
+  return std::malloc(size != 0 ? size : 1);
 }
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, size_t) noexcept { std::free(memory); }
@@ -57,9 +61,8 @@ TEST(FramePath, AllocatesNothingAfterTheFirstFramesAndWritesTheCounterLarge) {
       if (frame.At(x, y) == Rgb(255, 0, 0)) red_rows.push_back(y);
     }
   }
-  ASSERT_FALSE(red_rows.empty());
+  ASSERT_GE(red_rows.size(), 13u);
   EXPECT_EQ(red_rows.front(), 10);
-  EXPECT_GE(red_rows.back() - red_rows.front() + 1, 13);
   DestroyWindow(g_main_window);
   RunMessageLoop();
   KeepPresentedFrames(false);

@@ -48,10 +48,7 @@ class StandInTest : public DeviceTest {
     DeviceTest::SetUp();
     ASSERT_TRUE(renderer_.CreateFullscreenDevice(window_, 640, 480, 16, IID_IDirect3DHALDevice));
     device_ = renderer_.device;
-    for (DWORD stage = 0; stage < 2; ++stage) {
-      device_->SetTextureStageState(stage, D3DTSS_MAGFILTER, D3DTFG_POINT);
-      device_->SetTextureStageState(stage, D3DTSS_MINFILTER, D3DTFN_POINT);
-    }
+    for (DWORD stage = 0; stage < 2; ++stage) device_->SetTextureStageState(stage, D3DTSS_MAGFILTER, D3DTFG_POINT);
   }
   void TearDown() override {
     renderer_.ReleaseDevice();
