@@ -20,10 +20,7 @@ void* operator new(size_t size) {
   if (void* memory = std::malloc(size != 0 ? size : 1)) return memory;
   throw std::bad_alloc();
 }
-void* operator new(size_t size, const std::nothrow_t&) noexcept {
-  ++g_allocations;
-  return std::malloc(size != 0 ? size : 1);
-}
+void* operator new(size_t size, const std::nothrow_t&) noexcept { return operator new(size); }
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, size_t) noexcept { std::free(memory); }
 
