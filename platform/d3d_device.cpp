@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "math/math3d.h"
 #include "platform/gfx_internal.h"
@@ -109,17 +110,15 @@ void main() {
 }
 )";
 
-const char* const DEVICE_FRAGMENT = R"(#version 330 core
+// Built for each combination of stage operations, specular and alpha test that a draw uses: those
+// come in as constants (declared ahead of this text), so that only the chosen operations run per pixel.
+const char* const DEVICE_FRAGMENT = R"(
 in vec4 v_diffuse;
 in vec4 v_specular;
 in vec2 v_uv0, v_uv1;
 uniform sampler2D u_texture0, u_texture1;
 uniform int u_has_texture[2];
-uniform int u_colour_op[2], u_colour_arg1[2], u_colour_arg2[2];
-uniform int u_alpha_op[2], u_alpha_arg1[2], u_alpha_arg2[2];
 uniform vec4 u_texture_factor;
-uniform int u_specular_enable;
-uniform int u_alpha_test, u_alpha_func;
 uniform float u_alpha_ref;
 out vec4 o_colour;
 
@@ -174,7 +173,14 @@ void main() {
 }
 )";
 
-enum VertexVariant { PRETRANSFORMED, UNLIT, LIT, VARIANT_COUNT };
+enum VertexVariant { PRETRANSFORMED, UNLIT, LIT };
+
+// What a program is built for: the vertex variant and the pixel work the states choose.
+struct ProgramKey {
+  int variant;
+  int stages[DRAWN_STAGES][6];  // colour operation, its two arguments, alpha operation, its two arguments
+  int specular_enable, alpha_test, alpha_func;
+};
 
 struct DeviceProgram {
   GLuint program = 0;
@@ -182,8 +188,7 @@ struct DeviceProgram {
   GLint diffuse_source, specular_source, ambient_source, emissive_source, material, power, ambient;
   GLint light_count, light_type, light_diffuse, light_specular, light_ambient, light_position, light_direction,
       light_range_attenuation;
-  GLint specular_enable, texture0, texture1, has_texture, colour_op, colour_arg1, colour_arg2, alpha_op, alpha_arg1,
-      alpha_arg2, texture_factor, alpha_test, alpha_func, alpha_ref;
+  GLint specular_enable, texture0, texture1, has_texture, texture_factor, alpha_ref;
 };
 
 struct LightSlot {
@@ -248,7 +253,7 @@ struct IDirect3DDevice7::State {
   GUID device_guid = {};
   IDirectDrawSurface7* target = nullptr;  // owned reference
   GlOwner owner;
-  DeviceProgram programs[VARIANT_COUNT];
+  std::vector<std::pair<ProgramKey, DeviceProgram>> programs;  // built as draws first need them
   GLuint vertex_array = 0, vertex_buffer = 0, index_buffer = 0;
   bool in_scene = false;
   DWORD render_states[RENDER_STATE_COUNT] = {};
@@ -264,7 +269,7 @@ struct IDirect3DDevice7::State {
   bool state_changed = true;
   uint64_t applied_stamp = 0;
   DWORD applied_fvf = 0;
-  int applied_variant = -1;
+  int applied_program = -1;
   GLuint bound_textures[DRAWN_STAGES] = {};
   int has_texture[DRAWN_STAGES] = {-1, -1};
 };
@@ -317,12 +322,25 @@ void SetDefaultStates(IDirect3DDevice7::State* s, bool has_depth) {
   s->world = s->view = s->projection = identity;
 }
 
-bool BuildDeviceProgram(VertexVariant variant, DeviceProgram* p) {
-  char head[96];
+bool BuildDeviceProgram(const ProgramKey& key, DeviceProgram* p) {
+  char head[128];
   std::snprintf(head, sizeof head, "#version 330 core\n#define PRETRANSFORMED %d\n#define LIT %d\n",
-                variant == PRETRANSFORMED ? 1 : 0, variant == LIT ? 1 : 0);
+                key.variant == PRETRANSFORMED ? 1 : 0, key.variant == LIT ? 1 : 0);
   const std::string vertex_source = std::string(head) + DEVICE_VERTEX;
-  p->program = BuildProgram(vertex_source.c_str(), DEVICE_FRAGMENT);
+  std::string fragment_source = "#version 330 core\n";
+  const char* const STAGE_NAMES[6] = {"u_colour_op", "u_colour_arg1", "u_colour_arg2",
+                                      "u_alpha_op",  "u_alpha_arg1",  "u_alpha_arg2"};
+  char line[128];
+  for (int i = 0; i < 6; ++i) {
+    std::snprintf(line, sizeof line, "const int %s[2] = int[2](%d, %d);\n", STAGE_NAMES[i], key.stages[0][i],
+                  key.stages[1][i]);
+    fragment_source += line;
+  }
+  std::snprintf(line, sizeof line, "const int u_specular_enable = %d, u_alpha_test = %d, u_alpha_func = %d;\n",
+                key.specular_enable, key.alpha_test, key.alpha_func);
+  fragment_source += line;
+  fragment_source += DEVICE_FRAGMENT;
+  p->program = BuildProgram(vertex_source.c_str(), fragment_source.c_str());
   if (p->program == 0) return false;
   auto at = [p](const char* name) { return glGetUniformLocation(p->program, name); };
   p->world_view_projection = at("u_world_view_projection");
@@ -347,23 +365,42 @@ bool BuildDeviceProgram(VertexVariant variant, DeviceProgram* p) {
   p->texture0 = at("u_texture0");
   p->texture1 = at("u_texture1");
   p->has_texture = at("u_has_texture");
-  p->colour_op = at("u_colour_op");
-  p->colour_arg1 = at("u_colour_arg1");
-  p->colour_arg2 = at("u_colour_arg2");
-  p->alpha_op = at("u_alpha_op");
-  p->alpha_arg1 = at("u_alpha_arg1");
-  p->alpha_arg2 = at("u_alpha_arg2");
   p->texture_factor = at("u_texture_factor");
-  p->alpha_test = at("u_alpha_test");
-  p->alpha_func = at("u_alpha_func");
   p->alpha_ref = at("u_alpha_ref");
   return true;
 }
 
-bool BuildDeviceObjects(IDirect3DDevice7::State* s) {
-  for (int variant = 0; variant < VARIANT_COUNT; ++variant) {
-    if (!BuildDeviceProgram(static_cast<VertexVariant>(variant), &s->programs[variant])) return false;
+ProgramKey KeyOf(const IDirect3DDevice7::State* s, const VertexLayout& layout) {
+  const DWORD* rs = s->render_states;
+  const bool lit = rs[D3DRENDERSTATE_LIGHTING] != 0 && layout.normal_offset >= 0;
+  ProgramKey key = {};
+  key.variant = layout.position_size == 4 ? PRETRANSFORMED : lit ? LIT : UNLIT;
+  const D3DTEXTURESTAGESTATETYPE STAGE_STATES[6] = {D3DTSS_COLOROP, D3DTSS_COLORARG1, D3DTSS_COLORARG2,
+                                                    D3DTSS_ALPHAOP, D3DTSS_ALPHAARG1, D3DTSS_ALPHAARG2};
+  for (DWORD stage = 0; stage < DRAWN_STAGES; ++stage) {
+    for (int i = 0; i < 6; ++i) key.stages[stage][i] = static_cast<int>(s->stage_states[stage][STAGE_STATES[i]]);
   }
+  key.specular_enable = rs[D3DRENDERSTATE_SPECULARENABLE] != 0 ? 1 : 0;
+  key.alpha_test = rs[D3DRENDERSTATE_ALPHATESTENABLE] != 0 ? 1 : 0;
+  key.alpha_func = static_cast<int>(rs[D3DRENDERSTATE_ALPHAFUNC]);
+  return key;
+}
+
+// The index of the device's program for the key, built now if it is the first draw that needs it; -1
+// when it cannot be built.
+int FindProgram(IDirect3DDevice7::State* s, const ProgramKey& key) {
+  for (size_t i = 0; i < s->programs.size(); ++i) {
+    if (std::memcmp(&s->programs[i].first, &key, sizeof key) == 0) return static_cast<int>(i);
+  }
+  DeviceProgram program;
+  if (!BuildDeviceProgram(key, &program)) return -1;
+  s->programs.emplace_back(key, program);
+  return static_cast<int>(s->programs.size() - 1);
+}
+
+bool BuildDeviceObjects(IDirect3DDevice7::State* s, const VertexLayout& common_layout) {
+  // The program of the starting state shows at once whether the driver compiles the device's shaders.
+  if (FindProgram(s, KeyOf(s, common_layout)) < 0) return false;
   glGenVertexArrays(1, &s->vertex_array);
   glGenBuffers(1, &s->vertex_buffer);
   glGenBuffers(1, &s->index_buffer);
@@ -371,9 +408,7 @@ bool BuildDeviceObjects(IDirect3DDevice7::State* s) {
 }
 
 void DeleteDeviceObjects(IDirect3DDevice7::State* s) {
-  for (const DeviceProgram& program : s->programs) {
-    if (program.program != 0) glDeleteProgram(program.program);
-  }
+  for (const auto& program : s->programs) glDeleteProgram(program.second.program);
   glDeleteVertexArrays(1, &s->vertex_array);
   glDeleteBuffers(1, &s->vertex_buffer);
   glDeleteBuffers(1, &s->index_buffer);
@@ -475,29 +510,10 @@ void ApplyFixedState(IDirect3DDevice7::State* s, const VertexLayout& layout, con
   glUniform1i(p.specular_enable, rs[D3DRENDERSTATE_SPECULARENABLE] != 0 ? 1 : 0);
   Colour4(rs[60], colour);
   glUniform4fv(p.texture_factor, 1, colour);
-  glUniform1i(p.alpha_test, rs[D3DRENDERSTATE_ALPHATESTENABLE] != 0 ? 1 : 0);
-  glUniform1i(p.alpha_func, static_cast<int>(rs[D3DRENDERSTATE_ALPHAFUNC]));
   glUniform1f(p.alpha_ref, (rs[D3DRENDERSTATE_ALPHAREF] & 0xFF) / 255.0f);
 
-  int colour_op[DRAWN_STAGES], colour_arg1[DRAWN_STAGES], colour_arg2[DRAWN_STAGES];
-  int alpha_op[DRAWN_STAGES], alpha_arg1[DRAWN_STAGES], alpha_arg2[DRAWN_STAGES];
-  for (DWORD stage = 0; stage < DRAWN_STAGES; ++stage) {
-    const DWORD* ts = s->stage_states[stage];
-    colour_op[stage] = static_cast<int>(ts[D3DTSS_COLOROP]);
-    colour_arg1[stage] = static_cast<int>(ts[D3DTSS_COLORARG1]);
-    colour_arg2[stage] = static_cast<int>(ts[D3DTSS_COLORARG2]);
-    alpha_op[stage] = static_cast<int>(ts[D3DTSS_ALPHAOP]);
-    alpha_arg1[stage] = static_cast<int>(ts[D3DTSS_ALPHAARG1]);
-    alpha_arg2[stage] = static_cast<int>(ts[D3DTSS_ALPHAARG2]);
-  }
   glUniform1i(p.texture0, 0);
   glUniform1i(p.texture1, 1);
-  glUniform1iv(p.colour_op, DRAWN_STAGES, colour_op);
-  glUniform1iv(p.colour_arg1, DRAWN_STAGES, colour_arg1);
-  glUniform1iv(p.colour_arg2, DRAWN_STAGES, colour_arg2);
-  glUniform1iv(p.alpha_op, DRAWN_STAGES, alpha_op);
-  glUniform1iv(p.alpha_arg1, DRAWN_STAGES, alpha_arg1);
-  glUniform1iv(p.alpha_arg2, DRAWN_STAGES, alpha_arg2);
 }
 
 bool TextureIsCurrent(const IDirectDrawSurface7::State* surface, const IDirect3DDevice7::State* s, GLuint bound) {
@@ -580,13 +596,14 @@ bool ApplyState(IDirect3DDevice7::State* s, const VertexLayout& layout, DWORD fv
   if (g_last_drawing_device != s) NoteGlStateChanged();
   g_last_drawing_device = s;
   const uint64_t stamp = GlStateStamp();
-  const bool lit = s->render_states[D3DRENDERSTATE_LIGHTING] != 0 && layout.normal_offset >= 0;
-  const int variant = layout.position_size == 4 ? PRETRANSFORMED : lit ? LIT : UNLIT;
-  const DeviceProgram& program = s->programs[variant];
   const bool everything =
-      s->state_changed || s->applied_stamp != stamp || s->applied_fvf != fvf || s->applied_variant != variant;
-  if (everything) ApplyFixedState(s, layout, program);
-  ApplyTextures(s, program, everything);
+      s->state_changed || s->applied_stamp != stamp || s->applied_fvf != fvf || s->applied_program < 0;
+  if (everything) {
+    s->applied_program = FindProgram(s, KeyOf(s, layout));
+    if (s->applied_program < 0) return false;
+    ApplyFixedState(s, layout, s->programs[s->applied_program].second);
+  }
+  ApplyTextures(s, s->programs[s->applied_program].second, everything);
   glBindVertexArray(s->vertex_array);
   glBindBuffer(GL_ARRAY_BUFFER, s->vertex_buffer);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(uint64_t{layout.stride} * vertex_count), vertices,
@@ -595,7 +612,6 @@ bool ApplyState(IDirect3DDevice7::State* s, const VertexLayout& layout, DWORD fv
   s->state_changed = false;
   s->applied_stamp = stamp;
   s->applied_fvf = fvf;
-  s->applied_variant = variant;
   return true;
 }
 
@@ -655,7 +671,10 @@ HRESULT CreateDeviceObject(REFCLSID device_guid, IDirectDrawSurface7* target, ID
     return DDERR_OUTOFMEMORY;
   }
   s->owner = target_state->target_owner;
-  if (!BuildDeviceObjects(s)) {
+  SetDefaultStates(s, target_state->z_buffer != nullptr);
+  VertexLayout viewer_layout;
+  DecodeVertexLayout(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX2, &viewer_layout);
+  if (!BuildDeviceObjects(s, viewer_layout)) {
     DeleteDeviceObjects(s);
     delete device;
     delete s;
@@ -664,7 +683,6 @@ HRESULT CreateDeviceObject(REFCLSID device_guid, IDirectDrawSurface7* target, ID
   s->device_guid = device_guid;
   s->target = target;
   target->AddRef();
-  SetDefaultStates(s, target_state->z_buffer != nullptr);
   s->viewport = D3DVIEWPORT7{0, 0, target_state->width, target_state->height, 0.0f, 1.0f};
   device->state = s;
   *out = device;
