@@ -187,6 +187,9 @@ bool StartViewer(HINSTANCE instance) {
 
 bool RenderIdleFrame() {
   if (g_renderer == nullptr || !WindowShowsFrames()) return false;
+  if (g_launch_options.screenshot_path != nullptr && g_frames_rendered + 1 == g_launch_options.frame_limit) {
+    KeepPresentedFrames(true);
+  }
   g_renderer->RenderFrame();
   ++g_frames_rendered;
   g_last_fps = g_renderer->fps;
@@ -197,7 +200,9 @@ bool RenderIdleFrame() {
 }
 
 int RunMessageLoop() {
-  if (g_launch_options.screenshot_path != nullptr) KeepPresentedFrames(true);
+  // Keeping a frame reads it back from GL: with a frame limit only the last one, the one saved, is kept.
+  const bool screenshot = g_launch_options.screenshot_path != nullptr;
+  if (screenshot && g_launch_options.frame_limit == 0) KeepPresentedFrames(true);
   MSG msg;
   for (;;) {
     if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -208,7 +213,7 @@ int RunMessageLoop() {
       Sleep(MINIMISED_WAIT_MS);
     }
   }
-  if (g_launch_options.screenshot_path != nullptr) {
+  if (screenshot) {
     if (!SaveLastPresentedFrame(g_launch_options.screenshot_path)) {
       Fail(RunFailure::SCREENSHOT, std::string("could not write the screenshot \"") +
                                        g_launch_options.screenshot_path + "\" (was a frame presented?)");

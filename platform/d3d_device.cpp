@@ -1,11 +1,14 @@
 // The Direct3D 7 device on OpenGL: render, transform, light, material and texture-stage state kept as
-// Direct3D documents it and applied in full before each draw (the window side may change GL state
-// between draws), one shader program that does the fixed-function vertex and two-stage pixel work,
+// Direct3D documents it and given to GL before a draw when it changed (or when anything else may
+// have touched GL since), shader programs that do the fixed-function vertex and two-stage pixel work,
 // clears and scenes. Row vectors and depth 0..1 are converted at the shader's end.
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
+#include <utility>
 
 #include "math/math3d.h"
 #include "platform/gfx_internal.h"
@@ -19,7 +22,10 @@ const DWORD STAGE_STATE_COUNT = 32;
 const DWORD MAX_ACTIVE_LIGHTS = 8;
 const DWORD MAX_LIGHT_INDEX = 4096;
 
-const char* const DEVICE_VERTEX = R"(#version 330 core
+// Built in three variants, chosen per draw: pretransformed vertices, and transformed ones with and
+// without lighting. A software rasterizer pays for a shader's untaken branches on every vertex, so
+// each variant holds only what its draws use.
+const char* const DEVICE_VERTEX = R"(
 layout(location = 0) in vec4 a_position;
 layout(location = 1) in vec3 a_normal;
 layout(location = 2) in vec4 a_diffuse;
@@ -28,10 +34,7 @@ layout(location = 4) in vec2 a_uv0;
 layout(location = 5) in vec2 a_uv1;
 uniform mat4 u_world_view_projection;
 uniform mat4 u_world;
-uniform int u_pretransformed;
 uniform vec4 u_viewport;  // x, y, width, height in target pixels, y from the top
-uniform int u_lighting;
-uniform int u_has_normal;
 uniform int u_diffuse_source, u_specular_source, u_ambient_source, u_emissive_source;
 uniform vec4 u_material[4];  // diffuse, ambient, specular, emissive
 uniform float u_power;
@@ -55,23 +58,21 @@ vec4 Source(int source, vec4 material) {
 void main() {
   v_uv0 = a_uv0;
   v_uv1 = a_uv1;
-  if (u_pretransformed != 0) {
-    float w = a_position.w > 0.0 ? 1.0 / a_position.w : 1.0;
-    vec2 ndc = vec2((a_position.x - u_viewport.x) / u_viewport.z * 2.0 - 1.0,
-                    1.0 - (a_position.y - u_viewport.y) / u_viewport.w * 2.0);
-    gl_Position = vec4(ndc * w, (a_position.z * 2.0 - 1.0) * w, w);
-    v_diffuse = a_diffuse;
-    v_specular = a_specular;
-    return;
-  }
+#if PRETRANSFORMED
+  float w = a_position.w > 0.0 ? 1.0 / a_position.w : 1.0;
+  vec2 ndc = vec2((a_position.x - u_viewport.x) / u_viewport.z * 2.0 - 1.0,
+                  1.0 - (a_position.y - u_viewport.y) / u_viewport.w * 2.0);
+  gl_Position = vec4(ndc * w, (a_position.z * 2.0 - 1.0) * w, w);
+  v_diffuse = a_diffuse;
+  v_specular = a_specular;
+#else
   vec4 clip = u_world_view_projection * vec4(a_position.xyz, 1.0);
   // Direct3D clips depth to 0..w, GL to -w..w.
   gl_Position = vec4(clip.x, clip.y, clip.z * 2.0 - clip.w, clip.w);
-  if (u_lighting == 0 || u_has_normal == 0) {
-    v_diffuse = a_diffuse;
-    v_specular = a_specular;
-    return;
-  }
+#if !LIT
+  v_diffuse = a_diffuse;
+  v_specular = a_specular;
+#else
   vec3 position = (u_world * vec4(a_position.xyz, 1.0)).xyz;
   vec3 normal = normalize(mat3(u_world) * a_normal);
   vec4 diffuse_material = Source(u_diffuse_source, u_material[0]);
@@ -104,20 +105,20 @@ void main() {
   v_diffuse = vec4(clamp(diffuse * diffuse_material.rgb + ambient * ambient_material.rgb + emissive_material.rgb,
                          0.0, 1.0), diffuse_material.a);
   v_specular = vec4(clamp(specular * specular_material.rgb, 0.0, 1.0), 0.0);
+#endif
+#endif
 }
 )";
 
-const char* const DEVICE_FRAGMENT = R"(#version 330 core
+// Built for each combination of stage operations, specular and alpha test that a draw uses: those
+// come in as constants (declared ahead of this text), so that only the chosen operations run per pixel.
+const char* const DEVICE_FRAGMENT = R"(
 in vec4 v_diffuse;
 in vec4 v_specular;
 in vec2 v_uv0, v_uv1;
 uniform sampler2D u_texture0, u_texture1;
 uniform int u_has_texture[2];
-uniform int u_colour_op[2], u_colour_arg1[2], u_colour_arg2[2];
-uniform int u_alpha_op[2], u_alpha_arg1[2], u_alpha_arg2[2];
 uniform vec4 u_texture_factor;
-uniform int u_specular_enable;
-uniform int u_alpha_test, u_alpha_func;
 uniform float u_alpha_ref;
 out vec4 o_colour;
 
@@ -172,14 +173,22 @@ void main() {
 }
 )";
 
+enum VertexVariant { PRETRANSFORMED, UNLIT, LIT };
+
+// What a program is built for: the vertex variant and the pixel work the states choose.
+struct ProgramKey {
+  int variant;
+  int stages[DRAWN_STAGES][6];  // colour operation, its two arguments, alpha operation, its two arguments
+  int specular_enable, alpha_test, alpha_func;
+};
+
 struct DeviceProgram {
-  GLuint program = 0, vertex_array = 0, vertex_buffer = 0, index_buffer = 0;
-  GLint world_view_projection, world, pretransformed, viewport, lighting, has_normal;
+  GLuint program = 0;
+  GLint world_view_projection, world, viewport;
   GLint diffuse_source, specular_source, ambient_source, emissive_source, material, power, ambient;
   GLint light_count, light_type, light_diffuse, light_specular, light_ambient, light_position, light_direction,
       light_range_attenuation;
-  GLint specular_enable, texture0, texture1, has_texture, colour_op, colour_arg1, colour_arg2, alpha_op, alpha_arg1,
-      alpha_arg2, texture_factor, alpha_test, alpha_func, alpha_ref;
+  GLint specular_enable, texture0, texture1, has_texture, texture_factor, alpha_ref;
 };
 
 struct LightSlot {
@@ -244,7 +253,8 @@ struct IDirect3DDevice7::State {
   GUID device_guid = {};
   IDirectDrawSurface7* target = nullptr;  // owned reference
   GlOwner owner;
-  DeviceProgram program;
+  std::vector<std::pair<ProgramKey, DeviceProgram>> programs;  // built as draws first need them
+  GLuint vertex_array = 0, vertex_buffer = 0, index_buffer = 0;
   bool in_scene = false;
   DWORD render_states[RENDER_STATE_COUNT] = {};
   DWORD stage_states[STAGE_COUNT][STAGE_STATE_COUNT] = {};
@@ -253,9 +263,26 @@ struct IDirect3DDevice7::State {
   D3DVIEWPORT7 viewport = {};
   D3DMATERIAL7 material = {};
   std::vector<LightSlot> lights;
+  // What GL was last given, so that a draw sends only what changed. A setter that changes a value
+  // raises state_changed; GL use outside the device's draws moves the GL state stamp; either makes
+  // the next draw send everything but the textures again.
+  bool state_changed = true;
+  uint64_t applied_stamp = 0;
+  DWORD applied_fvf = 0;
+  int applied_program = -1;
+  GLuint bound_textures[DRAWN_STAGES] = {};
+  int has_texture[DRAWN_STAGES] = {-1, -1};
 };
 
 namespace {
+
+// Stores a state value; only a different one makes the next draw send the state again.
+template <typename T>
+void Keep(IDirect3DDevice7::State* s, T* kept, const T& value) {
+  if (std::memcmp(kept, &value, sizeof(T)) == 0) return;
+  *kept = value;
+  s->state_changed = true;
+}
 
 void SetDefaultStates(IDirect3DDevice7::State* s, bool has_depth) {
   DWORD* rs = s->render_states;
@@ -295,16 +322,30 @@ void SetDefaultStates(IDirect3DDevice7::State* s, bool has_depth) {
   s->world = s->view = s->projection = identity;
 }
 
-bool BuildDeviceProgram(DeviceProgram* p) {
-  p->program = BuildProgram(DEVICE_VERTEX, DEVICE_FRAGMENT);
+bool BuildDeviceProgram(const ProgramKey& key, DeviceProgram* p) {
+  char head[128];
+  std::snprintf(head, sizeof head, "#version 330 core\n#define PRETRANSFORMED %d\n#define LIT %d\n",
+                key.variant == PRETRANSFORMED ? 1 : 0, key.variant == LIT ? 1 : 0);
+  const std::string vertex_source = std::string(head) + DEVICE_VERTEX;
+  std::string fragment_source = "#version 330 core\n";
+  const char* const STAGE_NAMES[6] = {"u_colour_op", "u_colour_arg1", "u_colour_arg2",
+                                      "u_alpha_op",  "u_alpha_arg1",  "u_alpha_arg2"};
+  char line[128];
+  for (int i = 0; i < 6; ++i) {
+    std::snprintf(line, sizeof line, "const int %s[2] = int[2](%d, %d);\n", STAGE_NAMES[i], key.stages[0][i],
+                  key.stages[1][i]);
+    fragment_source += line;
+  }
+  std::snprintf(line, sizeof line, "const int u_specular_enable = %d, u_alpha_test = %d, u_alpha_func = %d;\n",
+                key.specular_enable, key.alpha_test, key.alpha_func);
+  fragment_source += line;
+  fragment_source += DEVICE_FRAGMENT;
+  p->program = BuildProgram(vertex_source.c_str(), fragment_source.c_str());
   if (p->program == 0) return false;
   auto at = [p](const char* name) { return glGetUniformLocation(p->program, name); };
   p->world_view_projection = at("u_world_view_projection");
   p->world = at("u_world");
-  p->pretransformed = at("u_pretransformed");
   p->viewport = at("u_viewport");
-  p->lighting = at("u_lighting");
-  p->has_normal = at("u_has_normal");
   p->diffuse_source = at("u_diffuse_source");
   p->specular_source = at("u_specular_source");
   p->ambient_source = at("u_ambient_source");
@@ -324,27 +365,58 @@ bool BuildDeviceProgram(DeviceProgram* p) {
   p->texture0 = at("u_texture0");
   p->texture1 = at("u_texture1");
   p->has_texture = at("u_has_texture");
-  p->colour_op = at("u_colour_op");
-  p->colour_arg1 = at("u_colour_arg1");
-  p->colour_arg2 = at("u_colour_arg2");
-  p->alpha_op = at("u_alpha_op");
-  p->alpha_arg1 = at("u_alpha_arg1");
-  p->alpha_arg2 = at("u_alpha_arg2");
   p->texture_factor = at("u_texture_factor");
-  p->alpha_test = at("u_alpha_test");
-  p->alpha_func = at("u_alpha_func");
   p->alpha_ref = at("u_alpha_ref");
-  glGenVertexArrays(1, &p->vertex_array);
-  glGenBuffers(1, &p->vertex_buffer);
-  glGenBuffers(1, &p->index_buffer);
   return true;
 }
 
-// Binds the target and gives GL every piece of Direct3D state a draw depends on.
-bool ApplyState(IDirect3DDevice7::State* s, const VertexLayout& layout) {
+ProgramKey KeyOf(const IDirect3DDevice7::State* s, const VertexLayout& layout) {
+  const DWORD* rs = s->render_states;
+  const bool lit = rs[D3DRENDERSTATE_LIGHTING] != 0 && layout.normal_offset >= 0;
+  ProgramKey key = {};
+  key.variant = layout.position_size == 4 ? PRETRANSFORMED : lit ? LIT : UNLIT;
+  const D3DTEXTURESTAGESTATETYPE STAGE_STATES[6] = {D3DTSS_COLOROP, D3DTSS_COLORARG1, D3DTSS_COLORARG2,
+                                                    D3DTSS_ALPHAOP, D3DTSS_ALPHAARG1, D3DTSS_ALPHAARG2};
+  for (DWORD stage = 0; stage < DRAWN_STAGES; ++stage) {
+    for (int i = 0; i < 6; ++i) key.stages[stage][i] = static_cast<int>(s->stage_states[stage][STAGE_STATES[i]]);
+  }
+  key.specular_enable = rs[D3DRENDERSTATE_SPECULARENABLE] != 0 ? 1 : 0;
+  key.alpha_test = rs[D3DRENDERSTATE_ALPHATESTENABLE] != 0 ? 1 : 0;
+  key.alpha_func = static_cast<int>(rs[D3DRENDERSTATE_ALPHAFUNC]);
+  return key;
+}
+
+// The index of the device's program for the key, built now if it is the first draw that needs it; -1
+// when it cannot be built.
+int FindProgram(IDirect3DDevice7::State* s, const ProgramKey& key) {
+  for (size_t i = 0; i < s->programs.size(); ++i) {
+    if (std::memcmp(&s->programs[i].first, &key, sizeof key) == 0) return static_cast<int>(i);
+  }
+  DeviceProgram program;
+  if (!BuildDeviceProgram(key, &program)) return -1;
+  s->programs.emplace_back(key, program);
+  return static_cast<int>(s->programs.size() - 1);
+}
+
+bool BuildDeviceObjects(IDirect3DDevice7::State* s, const VertexLayout& common_layout) {
+  // The program of the starting state shows at once whether the driver compiles the device's shaders.
+  if (FindProgram(s, KeyOf(s, common_layout)) < 0) return false;
+  glGenVertexArrays(1, &s->vertex_array);
+  glGenBuffers(1, &s->vertex_buffer);
+  glGenBuffers(1, &s->index_buffer);
+  return true;
+}
+
+void DeleteDeviceObjects(IDirect3DDevice7::State* s) {
+  for (const auto& program : s->programs) glDeleteProgram(program.second.program);
+  glDeleteVertexArrays(1, &s->vertex_array);
+  glDeleteBuffers(1, &s->vertex_buffer);
+  glDeleteBuffers(1, &s->index_buffer);
+}
+
+// Gives GL every piece of Direct3D state a draw depends on, but the textures.
+void ApplyFixedState(IDirect3DDevice7::State* s, const VertexLayout& layout, const DeviceProgram& p) {
   IDirectDrawSurface7::State* target = s->target->state;
-  if (!BindRenderTarget(target)) return false;
-  const DeviceProgram& p = s->program;
   const DWORD* rs = s->render_states;
   const D3DVIEWPORT7& vp = s->viewport;
   const GLint target_h = static_cast<GLint>(target->height);
@@ -387,11 +459,8 @@ bool ApplyState(IDirect3DDevice7::State* s, const VertexLayout& layout) {
   // A row-major matrix read column-major is its transpose, which is what column vectors need.
   glUniformMatrix4fv(p.world_view_projection, 1, GL_FALSE, reinterpret_cast<const float*>(&world_view_projection));
   glUniformMatrix4fv(p.world, 1, GL_FALSE, &s->world._11);
-  glUniform1i(p.pretransformed, layout.position_size == 4 ? 1 : 0);
   glUniform4f(p.viewport, static_cast<float>(vp.dwX), static_cast<float>(vp.dwY), static_cast<float>(vp.dwWidth),
               static_cast<float>(vp.dwHeight));
-  glUniform1i(p.lighting, rs[D3DRENDERSTATE_LIGHTING] != 0 ? 1 : 0);
-  glUniform1i(p.has_normal, layout.normal_offset >= 0 ? 1 : 0);
   // Vertex colours stand in for material colours only when the vertex carries them.
   const bool colour_vertex = rs[D3DRENDERSTATE_COLORVERTEX] != 0;
   auto source = [&](DWORD state) {
@@ -441,48 +510,51 @@ bool ApplyState(IDirect3DDevice7::State* s, const VertexLayout& layout) {
   glUniform1i(p.specular_enable, rs[D3DRENDERSTATE_SPECULARENABLE] != 0 ? 1 : 0);
   Colour4(rs[60], colour);
   glUniform4fv(p.texture_factor, 1, colour);
-  glUniform1i(p.alpha_test, rs[D3DRENDERSTATE_ALPHATESTENABLE] != 0 ? 1 : 0);
-  glUniform1i(p.alpha_func, static_cast<int>(rs[D3DRENDERSTATE_ALPHAFUNC]));
   glUniform1f(p.alpha_ref, (rs[D3DRENDERSTATE_ALPHAREF] & 0xFF) / 255.0f);
 
-  int has_texture[DRAWN_STAGES], colour_op[DRAWN_STAGES], colour_arg1[DRAWN_STAGES], colour_arg2[DRAWN_STAGES];
-  int alpha_op[DRAWN_STAGES], alpha_arg1[DRAWN_STAGES], alpha_arg2[DRAWN_STAGES];
+  glUniform1i(p.texture0, 0);
+  glUniform1i(p.texture1, 1);
+}
+
+bool TextureIsCurrent(const IDirectDrawSurface7::State* surface, const IDirect3DDevice7::State* s, GLuint bound) {
+  if (surface == nullptr) return bound == 0;
+  return surface->texture != 0 && surface->texture == bound && surface->texture_owner.context == s->owner.context &&
+         surface->stale_top >= surface->stale_bottom;
+}
+
+// Binds each drawn stage's texture, brought up to date, with its sampling; a stage whose texture,
+// contents and sampling are as last drawn costs nothing.
+void ApplyTextures(IDirect3DDevice7::State* s, const DeviceProgram& p, bool everything) {
+  bool has_texture_changed = false;
   for (DWORD stage = 0; stage < DRAWN_STAGES; ++stage) {
+    IDirectDrawSurface7::State* surface = s->textures[stage] != nullptr ? s->textures[stage]->state : nullptr;
+    if (!everything && TextureIsCurrent(surface, s, s->bound_textures[stage])) continue;
     const DWORD* ts = s->stage_states[stage];
     // The unit is chosen first: preparing a texture binds it, and on another stage's unit it would
     // replace what that stage samples.
     glActiveTexture(GL_TEXTURE0 + stage);
-    GLuint texture = s->textures[stage] != nullptr ? PrepareTexture(s->textures[stage]->state, s->owner) : 0;
+    const GLuint texture = surface != nullptr ? PrepareTexture(surface, s->owner) : 0;
     glBindTexture(GL_TEXTURE_2D, texture);
     if (texture != 0) {
-      const bool linear_mag = ts[D3DTSS_MAGFILTER] != D3DTFG_POINT;
-      const bool linear_min = ts[D3DTSS_MINFILTER] != D3DTFN_POINT;
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, linear_mag ? GL_LINEAR : GL_NEAREST);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, linear_min ? GL_LINEAR : GL_NEAREST);
-      const GLint wrap_u = ts[D3DTSS_ADDRESSU] == D3DTADDRESS_CLAMP ? GL_CLAMP_TO_EDGE : GL_REPEAT;
-      const GLint wrap_v = ts[D3DTSS_ADDRESSV] == D3DTADDRESS_CLAMP ? GL_CLAMP_TO_EDGE : GL_REPEAT;
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap_u);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap_v);
+      // Sampling belongs to the texture object in GL, which keeps it from one draw to the next.
+      const GLenum names[4] = {GL_TEXTURE_MAG_FILTER, GL_TEXTURE_MIN_FILTER, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T};
+      const GLint values[4] = {ts[D3DTSS_MAGFILTER] != D3DTFG_POINT ? GL_LINEAR : GL_NEAREST,
+                               ts[D3DTSS_MINFILTER] != D3DTFN_POINT ? GL_LINEAR : GL_NEAREST,
+                               ts[D3DTSS_ADDRESSU] == D3DTADDRESS_CLAMP ? GL_CLAMP_TO_EDGE : GL_REPEAT,
+                               ts[D3DTSS_ADDRESSV] == D3DTADDRESS_CLAMP ? GL_CLAMP_TO_EDGE : GL_REPEAT};
+      for (int i = 0; i < 4; ++i) {
+        if (surface->sampling[i] == values[i]) continue;
+        glTexParameteri(GL_TEXTURE_2D, names[i], values[i]);
+        surface->sampling[i] = values[i];
+      }
     }
-    has_texture[stage] = texture != 0 ? 1 : 0;
-    colour_op[stage] = static_cast<int>(ts[D3DTSS_COLOROP]);
-    colour_arg1[stage] = static_cast<int>(ts[D3DTSS_COLORARG1]);
-    colour_arg2[stage] = static_cast<int>(ts[D3DTSS_COLORARG2]);
-    alpha_op[stage] = static_cast<int>(ts[D3DTSS_ALPHAOP]);
-    alpha_arg1[stage] = static_cast<int>(ts[D3DTSS_ALPHAARG1]);
-    alpha_arg2[stage] = static_cast<int>(ts[D3DTSS_ALPHAARG2]);
+    s->bound_textures[stage] = texture;
+    const int has_texture = texture != 0 ? 1 : 0;
+    has_texture_changed |= has_texture != s->has_texture[stage];
+    s->has_texture[stage] = has_texture;
   }
   glActiveTexture(GL_TEXTURE0);
-  glUniform1i(p.texture0, 0);
-  glUniform1i(p.texture1, 1);
-  glUniform1iv(p.has_texture, DRAWN_STAGES, has_texture);
-  glUniform1iv(p.colour_op, DRAWN_STAGES, colour_op);
-  glUniform1iv(p.colour_arg1, DRAWN_STAGES, colour_arg1);
-  glUniform1iv(p.colour_arg2, DRAWN_STAGES, colour_arg2);
-  glUniform1iv(p.alpha_op, DRAWN_STAGES, alpha_op);
-  glUniform1iv(p.alpha_arg1, DRAWN_STAGES, alpha_arg1);
-  glUniform1iv(p.alpha_arg2, DRAWN_STAGES, alpha_arg2);
-  return true;
+  if (everything || has_texture_changed) glUniform1iv(p.has_texture, DRAWN_STAGES, s->has_texture);
 }
 
 void BindAttributes(IDirect3DDevice7::State* s, const VertexLayout& layout) {
@@ -513,6 +585,36 @@ void BindAttributes(IDirect3DDevice7::State* s, const VertexLayout& layout) {
   }
 }
 
+// The device whose state GL holds; another device's draw must first give GL its own again.
+const IDirect3DDevice7::State* g_last_drawing_device = nullptr;
+
+// Binds the target, gives GL what changed since the last draw and fills the device's vertex buffer
+// with the draw's vertices.
+bool ApplyState(IDirect3DDevice7::State* s, const VertexLayout& layout, DWORD fvf, const uint8_t* vertices,
+                DWORD vertex_count) {
+  if (!BindRenderTarget(s->target->state)) return false;
+  if (g_last_drawing_device != s) NoteGlStateChanged();
+  g_last_drawing_device = s;
+  const uint64_t stamp = GlStateStamp();
+  const bool everything =
+      s->state_changed || s->applied_stamp != stamp || s->applied_fvf != fvf || s->applied_program < 0;
+  if (everything) {
+    s->applied_program = FindProgram(s, KeyOf(s, layout));
+    if (s->applied_program < 0) return false;
+    ApplyFixedState(s, layout, s->programs[s->applied_program].second);
+  }
+  ApplyTextures(s, s->programs[s->applied_program].second, everything);
+  glBindVertexArray(s->vertex_array);
+  glBindBuffer(GL_ARRAY_BUFFER, s->vertex_buffer);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(uint64_t{layout.stride} * vertex_count), vertices,
+               GL_STREAM_DRAW);
+  if (everything) BindAttributes(s, layout);
+  s->state_changed = false;
+  s->applied_stamp = stamp;
+  s->applied_fvf = fvf;
+  return true;
+}
+
 HRESULT Draw(IDirect3DDevice7::State* s, D3DPRIMITIVETYPE type, DWORD fvf, const uint8_t* vertices,
              DWORD vertex_count, const WORD* indices, DWORD index_count) {
   GLenum mode;
@@ -528,15 +630,9 @@ HRESULT Draw(IDirect3DDevice7::State* s, D3DPRIMITIVETYPE type, DWORD fvf, const
       if (indices[i] >= vertex_count) return DDERR_INVALIDPARAMS;
     }
   }
-  if (!ApplyState(s, layout)) return DDERR_SURFACELOST;
-  const DeviceProgram& p = s->program;
-  glBindVertexArray(p.vertex_array);
-  glBindBuffer(GL_ARRAY_BUFFER, p.vertex_buffer);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(uint64_t{layout.stride} * vertex_count), vertices,
-               GL_STREAM_DRAW);
-  BindAttributes(s, layout);
+  if (!ApplyState(s, layout, fvf, vertices, vertex_count)) return DDERR_SURFACELOST;
   if (indices != nullptr) {
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, p.index_buffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, s->index_buffer);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(index_count * sizeof(WORD)), indices,
                  GL_STREAM_DRAW);
     glDrawElements(mode, static_cast<GLsizei>(index_count), GL_UNSIGNED_SHORT, nullptr);
@@ -575,7 +671,11 @@ HRESULT CreateDeviceObject(REFCLSID device_guid, IDirectDrawSurface7* target, ID
     return DDERR_OUTOFMEMORY;
   }
   s->owner = target_state->target_owner;
-  if (!BuildDeviceProgram(&s->program)) {
+  SetDefaultStates(s, target_state->z_buffer != nullptr);
+  VertexLayout viewer_layout;
+  DecodeVertexLayout(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX2, &viewer_layout);
+  if (!BuildDeviceObjects(s, viewer_layout)) {
+    DeleteDeviceObjects(s);
     delete device;
     delete s;
     return D3DERR_INITFAILED;
@@ -583,7 +683,6 @@ HRESULT CreateDeviceObject(REFCLSID device_guid, IDirectDrawSurface7* target, ID
   s->device_guid = device_guid;
   s->target = target;
   target->AddRef();
-  SetDefaultStates(s, target_state->z_buffer != nullptr);
   s->viewport = D3DVIEWPORT7{0, 0, target_state->width, target_state->height, 0.0f, 1.0f};
   device->state = s;
   *out = device;
@@ -598,15 +697,13 @@ ULONG IDirect3DDevice7::Release() {
   if (left != 0) return left;
   IDirect3DDevice7::State* s = state;
   if (MakeOwnerCurrent(s->owner)) {
-    glDeleteProgram(s->program.program);
-    glDeleteVertexArrays(1, &s->program.vertex_array);
-    glDeleteBuffers(1, &s->program.vertex_buffer);
-    glDeleteBuffers(1, &s->program.index_buffer);
+    DeleteDeviceObjects(s);
   }
   for (IDirectDrawSurface7* texture : s->textures) {
     if (texture != nullptr) texture->Release();
   }
   s->target->Release();
+  if (g_last_drawing_device == s) g_last_drawing_device = nullptr;
   delete s;
   delete this;
   return 0;
@@ -688,17 +785,22 @@ HRESULT IDirect3DDevice7::Clear(DWORD rect_count, D3DRECT* rects, DWORD flags, D
     glClear(mask);
   }
   glDisable(GL_SCISSOR_TEST);
+  // The masks and the scissor are the draws' state too.
+  state->state_changed = true;
   return D3D_OK;
 }
 
 HRESULT IDirect3DDevice7::SetTransform(D3DTRANSFORMSTATETYPE which, D3DMATRIX* matrix) {
   if (matrix == nullptr) return DDERR_INVALIDPARAMS;
+  D3DMATRIX* kept = nullptr;
   switch (which) {
-    case D3DTRANSFORMSTATE_WORLD: state->world = *matrix; return D3D_OK;
-    case D3DTRANSFORMSTATE_VIEW: state->view = *matrix; return D3D_OK;
-    case D3DTRANSFORMSTATE_PROJECTION: state->projection = *matrix; return D3D_OK;
+    case D3DTRANSFORMSTATE_WORLD: kept = &state->world; break;
+    case D3DTRANSFORMSTATE_VIEW: kept = &state->view; break;
+    case D3DTRANSFORMSTATE_PROJECTION: kept = &state->projection; break;
     default: return DDERR_INVALIDPARAMS;
   }
+  Keep(state, kept, *matrix);
+  return D3D_OK;
 }
 
 HRESULT IDirect3DDevice7::GetTransform(D3DTRANSFORMSTATETYPE which, D3DMATRIX* matrix) {
@@ -720,7 +822,7 @@ HRESULT IDirect3DDevice7::SetViewport(D3DVIEWPORT7* viewport) {
     return DDERR_INVALIDPARAMS;
   }
   if (!(v.dvMinZ >= 0.0f && v.dvMaxZ <= 1.0f && v.dvMinZ <= v.dvMaxZ)) return DDERR_INVALIDPARAMS;
-  state->viewport = v;
+  Keep(state, &state->viewport, v);
   return D3D_OK;
 }
 
@@ -732,7 +834,7 @@ HRESULT IDirect3DDevice7::GetViewport(D3DVIEWPORT7* viewport) {
 
 HRESULT IDirect3DDevice7::SetMaterial(D3DMATERIAL7* material) {
   if (material == nullptr) return DDERR_INVALIDPARAMS;
-  state->material = *material;
+  Keep(state, &state->material, *material);
   return D3D_OK;
 }
 
@@ -744,7 +846,7 @@ HRESULT IDirect3DDevice7::SetLight(DWORD index, D3DLIGHT7* light) {
   }
   if (state->lights.size() <= index) state->lights.resize(index + 1);
   state->lights[index].set = true;
-  state->lights[index].light = *light;
+  Keep(state, &state->lights[index].light, *light);
   return D3D_OK;
 }
 
@@ -765,13 +867,14 @@ HRESULT IDirect3DDevice7::LightEnable(DWORD index, BOOL enable) {
     for (const LightSlot& other : state->lights) active += other.enabled ? 1 : 0;
     if (active >= MAX_ACTIVE_LIGHTS) return D3DERR_LIGHT_SET_FAILED;
   }
+  if (slot.enabled != (enable != FALSE)) state->state_changed = true;
   slot.enabled = enable != FALSE;
   return D3D_OK;
 }
 
 HRESULT IDirect3DDevice7::SetRenderState(D3DRENDERSTATETYPE which, DWORD value) {
   if (which == 0 || which >= RENDER_STATE_COUNT) return DDERR_INVALIDPARAMS;
-  state->render_states[which] = value;
+  Keep(state, &state->render_states[which], value);
   return D3D_OK;
 }
 
@@ -784,6 +887,7 @@ HRESULT IDirect3DDevice7::GetRenderState(D3DRENDERSTATETYPE which, DWORD* value)
 HRESULT IDirect3DDevice7::SetTexture(DWORD stage, IDirectDrawSurface7* texture) {
   if (stage >= STAGE_COUNT) return DDERR_INVALIDPARAMS;
   if (texture != nullptr && texture->state->kind != SurfaceKind::kTexture) return DDERR_INVALIDPARAMS;
+  if (texture == state->textures[stage]) return D3D_OK;
   if (texture != nullptr) texture->AddRef();
   if (state->textures[stage] != nullptr) state->textures[stage]->Release();
   state->textures[stage] = texture;
@@ -792,11 +896,13 @@ HRESULT IDirect3DDevice7::SetTexture(DWORD stage, IDirectDrawSurface7* texture) 
 
 HRESULT IDirect3DDevice7::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE which, DWORD value) {
   if (stage >= STAGE_COUNT || which == 0 || which >= STAGE_STATE_COUNT) return DDERR_INVALIDPARAMS;
-  state->stage_states[stage][which] = value;
-  if (which == D3DTSS_ADDRESS) {
-    state->stage_states[stage][D3DTSS_ADDRESSU] = value;
-    state->stage_states[stage][D3DTSS_ADDRESSV] = value;
-  }
+  DWORD* states = state->stage_states[stage];
+  const bool changed = states[which] != value ||
+                       (which == D3DTSS_ADDRESS && (states[D3DTSS_ADDRESSU] != value || states[D3DTSS_ADDRESSV] != value));
+  if (!changed) return D3D_OK;
+  states[which] = value;
+  if (which == D3DTSS_ADDRESS) states[D3DTSS_ADDRESSU] = states[D3DTSS_ADDRESSV] = value;
+  state->state_changed = true;
   return D3D_OK;
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 #include "platform/gfx_internal.h"
@@ -16,6 +17,17 @@ namespace {
 const DWORD MAX_PLAIN_EDGE = 16384;
 
 bool IsPowerOfTwo(DWORD value) { return value != 0 && (value & (value - 1)) == 0; }
+
+void MarkRowsWritten(IDirectDrawSurface7::State* state, DWORD top, DWORD bottom) {
+  if (top >= bottom) return;
+  if (state->stale_top >= state->stale_bottom) {
+    state->stale_top = top;
+    state->stale_bottom = bottom;
+    return;
+  }
+  state->stale_top = std::min(state->stale_top, top);
+  state->stale_bottom = std::max(state->stale_bottom, bottom);
+}
 
 IDirectDrawSurface7* WrapSurface(IDirectDrawSurface7::State* state) {
   IDirectDrawSurface7* surface = new (std::nothrow) IDirectDrawSurface7;
@@ -56,6 +68,7 @@ HRESULT BeginGlSurface(IDirectDraw7::State* dd, IDirectDrawSurface7::State* stat
     return DDERR_TOOBIGSIZE;
   }
   if (!MakeWindowCurrent(dd->window, &state->target_owner)) return DDERR_NOHWND;
+  NoteGlStateChanged();
   DrainGlErrors();
   return DD_OK;
 }
@@ -103,6 +116,8 @@ HRESULT CreateDepthBuffer(IDirectDraw7::State* dd, IDirectDrawSurface7::State* s
 }
 
 void DeleteGlObjects(IDirectDrawSurface7::State* state) {
+  // A deleted texture leaves its units, and its name may come back for another one.
+  NoteGlStateChanged();
   if (state->texture != 0 && MakeOwnerCurrent(state->texture_owner)) glDeleteTextures(1, &state->texture);
   if ((state->framebuffer != 0 || state->depth_renderbuffer != 0) && MakeOwnerCurrent(state->target_owner)) {
     glDeleteFramebuffers(1, &state->framebuffer);
@@ -286,6 +301,7 @@ HRESULT IDirectDrawSurface7::AddAttachedSurface(IDirectDrawSurface7* surface) {
   if (depth->target_owner.context != state->target_owner.context || !BindRenderTarget(state)) {
     return DDERR_CANNOTATTACHSURFACE;
   }
+  NoteGlStateChanged();
   const GLenum attachment = depth->has_stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT;
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachment, GL_RENDERBUFFER, depth->depth_renderbuffer);
   const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
@@ -322,11 +338,12 @@ HRESULT IDirectDrawSurface7::Blt(RECT* dest_rect, IDirectDrawSurface7* source, R
         uint8_t* row = dest->memory + static_cast<size_t>(y) * static_cast<size_t>(dest->pitch_bytes);
         for (LONG x = area.left; x < area.right; ++x) std::memcpy(row + x * bytes, &fx->dwFillColor, bytes);
       }
-      ++dest->generation;
+      MarkRowsWritten(dest, static_cast<DWORD>(area.top), static_cast<DWORD>(area.bottom));
       return DD_OK;
     }
     if (dest->kind != SurfaceKind::kRenderTarget) return DDERR_UNSUPPORTED;
     if (!BindRenderTarget(dest)) return DDERR_SURFACELOST;
+    NoteGlStateChanged();
     const DWORD c = fx->dwFillColor;
     glEnable(GL_SCISSOR_TEST);
     glScissor(area.left, static_cast<GLint>(dest->height) - area.bottom, area.right - area.left, area.bottom - area.top);
@@ -375,7 +392,7 @@ HRESULT IDirectDrawSurface7::Blt(RECT* dest_rect, IDirectDrawSurface7* source, R
                   copy.data() + static_cast<size_t>(sy) * from->pitch_bytes + sx * bytes, bytes);
     }
   }
-  ++dest->generation;
+  MarkRowsWritten(dest, static_cast<DWORD>(to.top), static_cast<DWORD>(to.bottom));
   return DD_OK;
 }
 
@@ -401,12 +418,16 @@ HRESULT IDirectDrawSurface7::Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags,
   if (state->memory == nullptr) return DDERR_UNSUPPORTED;
   if (state->locked) return DDERR_SURFACEBUSY;
   uint8_t* first = state->memory;
+  state->lock_top = 0;
+  state->lock_bottom = state->height;
   if (rect != nullptr) {
     if (rect->left < 0 || rect->top < 0 || rect->right > static_cast<LONG>(state->width) ||
         rect->bottom > static_cast<LONG>(state->height) || rect->left >= rect->right || rect->top >= rect->bottom) {
       return DDERR_INVALIDRECT;
     }
     first += static_cast<size_t>(rect->top) * state->pitch_bytes + rect->left * state->pixel_format->bytes_per_pixel;
+    state->lock_top = static_cast<DWORD>(rect->top);
+    state->lock_bottom = static_cast<DWORD>(rect->bottom);
   }
   GetSurfaceDesc(desc);
   desc->dwFlags |= DDSD_LPSURFACE | DDSD_PITCH;
@@ -419,7 +440,7 @@ HRESULT IDirectDrawSurface7::Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags,
 HRESULT IDirectDrawSurface7::Unlock(RECT* /*rect*/) {
   if (!state->locked) return DDERR_NOTLOCKED;
   state->locked = false;
-  if (!state->lock_read_only) ++state->generation;
+  if (!state->lock_read_only) MarkRowsWritten(state, state->lock_top, state->lock_bottom);
   return DD_OK;
 }
 
@@ -468,29 +489,37 @@ GLuint PrepareTexture(IDirectDrawSurface7::State* surface, const GlOwner& owner)
   if (surface->texture != 0 && surface->texture_owner.context != owner.context) {
     // Drawn by another device's context now: the old copy goes with its own context.
     if (MakeOwnerCurrent(surface->texture_owner)) glDeleteTextures(1, &surface->texture);
+    NoteGlStateChanged();
     GlOwner same;
     if (!MakeWindowCurrent(owner.window, &same)) return 0;
     surface->texture = 0;
   }
   const PixelFormatInfo& format = *surface->pixel_format;
+  const GLsizei width = static_cast<GLsizei>(surface->width);
   if (surface->texture == 0) {
     glGenTextures(1, &surface->texture);
     surface->texture_owner = owner;
-    surface->uploaded_generation = 0;
+    std::fill(std::begin(surface->sampling), std::end(surface->sampling), 0);
     glBindTexture(GL_TEXTURE_2D, surface->texture);
     glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, format.swizzle);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(TextureStorageFormat(format)), width,
+                 static_cast<GLsizei>(surface->height), 0, format.format, format.type, nullptr);
+    surface->stale_top = 0;
+    surface->stale_bottom = surface->height;
   }
   glBindTexture(GL_TEXTURE_2D, surface->texture);
-  if (surface->uploaded_generation != surface->generation) {
-    // Row 0 of the locked memory becomes texture coordinate v = 0, as Direct3D reads it.
+  if (surface->stale_top < surface->stale_bottom) {
+    // Row 0 of the locked memory becomes texture coordinate v = 0, as Direct3D reads it. The memory's
+    // layout is the GL format's own, so the driver copies the rows as they are.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, surface->pitch_bytes / static_cast<GLint>(format.bytes_per_pixel));
-    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format.internal_format), static_cast<GLsizei>(surface->width),
-                 static_cast<GLsizei>(surface->height), 0, format.format, format.type, surface->memory);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, static_cast<GLint>(surface->stale_top), width,
+                    static_cast<GLsizei>(surface->stale_bottom - surface->stale_top), format.format, format.type,
+                    surface->memory + static_cast<size_t>(surface->stale_top) * surface->pitch_bytes);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    surface->uploaded_generation = surface->generation;
+    surface->stale_top = surface->stale_bottom = 0;
   }
   return surface->texture;
 }

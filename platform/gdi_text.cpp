@@ -1,43 +1,52 @@
 // GDI text on a render target: GetDC hands out a device context that records TextOutA calls with the
 // colour and background mode in force, and ReleaseDC draws them over the surface in a fixed bitmap
-// font. A handle that is not a live context makes the GDI calls fail as GDI does, never crash.
+// font of the size of a Windows screen font. A handle that is not a live context makes the GDI calls
+// fail as GDI does, never crash.
 #include <stb/stb_easy_font.h>
 
 #include <algorithm>
+#include <new>
 #include <string>
 
 #include "platform/gfx_internal.h"
 
+// Twice the bitmap font's own size: its capitals are 7 pixels tall, the screen font a Windows user
+// reads is about 16.
+const float FONT_SCALE = 2.0f;
+
+// One per render target, made at its first GetDC and reused by every later one, so that drawing text
+// each frame allocates nothing once the buffers have grown to the text drawn.
 struct GdiContext {
   IDirectDrawSurface7::State* surface = nullptr;
+  bool live = false;  // handed out by GetDC and not yet released
   COLORREF text_colour = RGB(0, 0, 0);
   COLORREF background_colour = RGB(255, 255, 255);
   int background_mode = OPAQUE;
   struct Run {
     int x, y;
-    std::string text;
+    size_t text_start, text_length;  // in `texts`
     COLORREF text_colour, background_colour;
     int background_mode;
   };
   std::vector<Run> runs;
+  std::string texts;
+  // Scratch space of the drawing.
+  std::string run_text;
+  std::vector<float> quads;
+  std::vector<Rect2d> rects;
 };
 
 namespace {
 
 #define CLR_INVALID 0xFFFFFFFFu
 
-// Contexts handed out and not yet released; written by GetDC and ReleaseDC.
-std::vector<GdiContext*> g_live_contexts;
+// Every context of a surface that still exists; written by GetDC and the surface's destruction.
+std::vector<GdiContext*> g_contexts;
 
 GdiContext* FindContext(HDC dc) {
   GdiContext* context = reinterpret_cast<GdiContext*>(dc);
-  return std::find(g_live_contexts.begin(), g_live_contexts.end(), context) != g_live_contexts.end() ? context
-                                                                                                      : nullptr;
-}
-
-void ForgetContext(GdiContext* context) {
-  g_live_contexts.erase(std::remove(g_live_contexts.begin(), g_live_contexts.end(), context), g_live_contexts.end());
-  delete context;
+  const bool known = std::find(g_contexts.begin(), g_contexts.end(), context) != g_contexts.end();
+  return known && context->live ? context : nullptr;
 }
 
 void ColourOf(COLORREF colour, float rgba[4]) {
@@ -47,43 +56,55 @@ void ColourOf(COLORREF colour, float rgba[4]) {
   rgba[3] = 1.0f;
 }
 
-void DrawRun(Gl2dPrograms* programs, const GdiContext::Run& run, int width, int height) {
+void DrawRun(Gl2dPrograms* programs, GdiContext* context, const GdiContext::Run& run, int width, int height) {
+  context->run_text.assign(context->texts, run.text_start, run.text_length);
+  char* text = &context->run_text[0];
   // The font's quads are 16-byte vertices, four per character stroke.
-  std::vector<char> text(run.text.begin(), run.text.end());
-  text.push_back('\0');
-  std::vector<float> quads(run.text.size() * 270 + 64);
+  context->quads.resize(run.text_length * 270 + 64);
   unsigned char unused_colour[4] = {255, 255, 255, 255};
-  const int quad_count = stb_easy_font_print(static_cast<float>(run.x), static_cast<float>(run.y), text.data(),
-                                             unused_colour, quads.data(), static_cast<int>(quads.size() * 4));
+  const int quad_count = stb_easy_font_print(0, 0, text, unused_colour, context->quads.data(),
+                                             static_cast<int>(context->quads.size() * sizeof(float)));
+  const float x = static_cast<float>(run.x), y = static_cast<float>(run.y);
   float rgba[4];
   if (run.background_mode == OPAQUE) {
-    const float text_w = static_cast<float>(stb_easy_font_width(text.data()));
-    const float text_h = static_cast<float>(stb_easy_font_height(text.data()));
-    const Rect2d box = {static_cast<float>(run.x), height - run.y - text_h, run.x + text_w, static_cast<float>(height - run.y),
-                        0, 0, 0, 0};
+    const float text_w = FONT_SCALE * static_cast<float>(stb_easy_font_width(text));
+    const float text_h = FONT_SCALE * static_cast<float>(stb_easy_font_height(text));
+    const Rect2d box = {x, height - y - text_h, x + text_w, height - y, 0, 0, 0, 0};
     ColourOf(run.background_colour, rgba);
     Draw2dRects(programs, width, height, &box, 1, 0, rgba, false);
   }
-  std::vector<Rect2d> rects;
-  rects.reserve(static_cast<size_t>(quad_count));
+  context->rects.clear();
   for (int q = 0; q < quad_count; ++q) {
-    const float* v = &quads[static_cast<size_t>(q) * 16];
+    const float* v = &context->quads[static_cast<size_t>(q) * 16];
     // Corners 0 and 2 are opposite; y runs down in GDI and up in GL.
-    rects.push_back(Rect2d{v[0], height - v[9], v[8], height - v[1], 0, 0, 0, 0});
+    context->rects.push_back(Rect2d{x + FONT_SCALE * v[0], height - (y + FONT_SCALE * v[9]), x + FONT_SCALE * v[8],
+                                    height - (y + FONT_SCALE * v[1]), 0, 0, 0, 0});
   }
   ColourOf(run.text_colour, rgba);
-  Draw2dRects(programs, width, height, rects.data(), rects.size(), 0, rgba, false);
+  Draw2dRects(programs, width, height, context->rects.data(), context->rects.size(), 0, rgba, false);
 }
 
 }  // namespace
 
 HRESULT AcquireSurfaceDC(IDirectDrawSurface7::State* surface, HDC* dc) {
   if (surface->kind != SurfaceKind::kRenderTarget) return DDERR_CANTCREATEDC;
-  if (surface->dc != nullptr) return DDERR_DCALREADYCREATED;
-  GdiContext* context = new GdiContext;
-  context->surface = surface;
-  surface->dc = context;
-  g_live_contexts.push_back(context);
+  GdiContext* context = surface->dc;
+  if (context == nullptr) {
+    context = new (std::nothrow) GdiContext;
+    if (context == nullptr) return DDERR_OUTOFMEMORY;
+    context->surface = surface;
+    surface->dc = context;
+    g_contexts.push_back(context);
+  } else if (context->live) {
+    return DDERR_DCALREADYCREATED;
+  }
+  // Every GetDC starts from the defaults of a new device context.
+  context->live = true;
+  context->text_colour = RGB(0, 0, 0);
+  context->background_colour = RGB(255, 255, 255);
+  context->background_mode = OPAQUE;
+  context->runs.clear();
+  context->texts.clear();
   *dc = reinterpret_cast<HDC>(context);
   return DD_OK;
 }
@@ -91,26 +112,24 @@ HRESULT AcquireSurfaceDC(IDirectDrawSurface7::State* surface, HDC* dc) {
 HRESULT ReleaseSurfaceDC(IDirectDrawSurface7::State* surface, HDC dc) {
   GdiContext* context = FindContext(dc);
   if (context == nullptr || context != surface->dc) return DDERR_NODC;
-  surface->dc = nullptr;
-  HRESULT result = DD_OK;
-  if (!context->runs.empty()) {
-    if (BindRenderTarget(surface) && Prepare2dPrograms(&surface->dd->programs, surface->target_owner)) {
-      // Prepare2dPrograms may have changed the binding while building.
-      BindRenderTarget(surface);
-      for (const GdiContext::Run& run : context->runs) {
-        DrawRun(&surface->dd->programs, run, static_cast<int>(surface->width), static_cast<int>(surface->height));
-      }
-    } else {
-      result = DDERR_SURFACELOST;
-    }
+  context->live = false;
+  if (context->runs.empty()) return DD_OK;
+  if (!BindRenderTarget(surface) || !Prepare2dPrograms(&surface->dd->programs, surface->target_owner)) {
+    return DDERR_SURFACELOST;
   }
-  ForgetContext(context);
-  return result;
+  // Prepare2dPrograms may have changed the binding while building.
+  BindRenderTarget(surface);
+  for (const GdiContext::Run& run : context->runs) {
+    DrawRun(&surface->dd->programs, context, run, static_cast<int>(surface->width), static_cast<int>(surface->height));
+  }
+  return DD_OK;
 }
 
 void DestroySurfaceDC(IDirectDrawSurface7::State* surface) {
-  if (surface->dc == nullptr) return;
-  ForgetContext(surface->dc);
+  GdiContext* context = surface->dc;
+  if (context == nullptr) return;
+  g_contexts.erase(std::remove(g_contexts.begin(), g_contexts.end(), context), g_contexts.end());
+  delete context;
   surface->dc = nullptr;
 }
 
@@ -134,12 +153,14 @@ BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
   GdiContext* context = FindContext(dc);
   if (context == nullptr || length < 0 || (text == nullptr && length > 0)) return FALSE;
   if (length == 0) return TRUE;
+  const size_t start = context->texts.size();
+  context->texts.append(text, static_cast<size_t>(length));
   // The bitmap font draws printable ASCII; anything else takes the width of a space.
-  std::string shown(text, static_cast<size_t>(length));
-  for (char& c : shown) {
-    if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = ' ';
+  for (size_t i = start; i < context->texts.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(context->texts[i]);
+    if (c < 32 || c > 126) context->texts[i] = ' ';
   }
-  context->runs.push_back(GdiContext::Run{x, y, shown, context->text_colour, context->background_colour,
-                                          context->background_mode});
+  context->runs.push_back(GdiContext::Run{x, y, start, static_cast<size_t>(length), context->text_colour,
+                                          context->background_colour, context->background_mode});
   return TRUE;
 }

@@ -53,8 +53,8 @@ FormatTables BuildTables() {
                            GL_UNSIGNED_BYTE, luminance_alpha);
   t.textures[3] = MakeInfo(MakeFormat(rgb, 16, 0x7C00, 0x03E0, 0x001F, 0), GL_RGB5_A1, GL_BGRA,
                            GL_UNSIGNED_SHORT_1_5_5_5_REV, opaque);
-  t.textures[4] = MakeInfo(MakeFormat(rgb, 16, 0xF800, 0x07E0, 0x001F, 0), GL_RGB8, GL_RGB, GL_UNSIGNED_SHORT_5_6_5,
-                           IDENTITY);
+  t.textures[4] = MakeInfo(MakeFormat(rgb, 16, 0xF800, 0x07E0, 0x001F, 0), GL_RGB565, GL_RGB,
+                           GL_UNSIGNED_SHORT_5_6_5, IDENTITY);
   t.textures[5] = MakeInfo(MakeFormat(rgba, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000), GL_RGBA8, GL_BGRA,
                            GL_UNSIGNED_BYTE, IDENTITY);
   t.textures[6] = MakeInfo(MakeFormat(rgb, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0), GL_RGBA8, GL_BGRA,
@@ -103,6 +103,12 @@ bool SameColourFormat(const DDPIXELFORMAT& a, const DDPIXELFORMAT& b) {
 const PixelFormatInfo* TextureFormats(int* count) {
   *count = 8;
   return Tables().textures;
+}
+
+GLenum TextureStorageFormat(const PixelFormatInfo& format) {
+  // 16-bit 5-6-5 storage came with GL 4.1; older drivers widen the texels to 8 bits a channel.
+  if (format.internal_format == GL_RGB565 && !GetGlInfo().rgb565_storage) return GL_RGB8;
+  return format.internal_format;
 }
 
 const PixelFormatInfo* FindTextureFormat(const DDPIXELFORMAT& ddpf) {

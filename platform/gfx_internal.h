@@ -20,6 +20,7 @@ struct GlInfo {
   bool software;  // the renderer is a software rasterizer (llvmpipe, softpipe, swrast, ...)
   GLint max_texture_size;
   GLint max_renderbuffer_size;
+  bool rgb565_storage;  // GL_RGB565 is a texture format (GL 4.1, or the ES 2 compatibility extension)
   char renderer[128];
 };
 const GlInfo& GetGlInfo();
@@ -42,6 +43,11 @@ bool MakeWindowCurrent(HWND window, GlOwner* owner);
 // Makes the owner's context current if it still exists; false when it is gone with its objects.
 bool MakeOwnerCurrent(const GlOwner& owner);
 GLuint BuildProgram(const char* vertex_source, const char* fragment_source);
+// A stamp that moves whenever GL state may have changed outside a device's own draws (another context
+// made current, 2D drawing, presenting, the window's UI, GL objects made or deleted). A device that
+// sees it move gives GL its whole state again before drawing.
+void NoteGlStateChanged();
+uint64_t GlStateStamp();
 // Drops pending GL errors; returns true when one of them was GL_OUT_OF_MEMORY.
 bool DrainGlErrors();
 
@@ -55,6 +61,8 @@ struct PixelFormatInfo {
 };
 const PixelFormatInfo* TextureFormats(int* count);
 const PixelFormatInfo* FindTextureFormat(const DDPIXELFORMAT& ddpf);
+// The internal format a texture of the format is stored in on this driver.
+GLenum TextureStorageFormat(const PixelFormatInfo& format);
 // The format of a display mode of the given depth (8: palettized, 16: 5-6-5, 24, 32: X8R8G8B8).
 const PixelFormatInfo* DisplayFormat(DWORD bits_per_pixel);
 
@@ -95,6 +103,7 @@ struct Gl2dPrograms {
   GlOwner owner;
   GLuint program = 0, vertex_array = 0, vertex_buffer = 0;
   GLint texture_uniform = -1, colour_uniform = -1, use_texture_uniform = -1, target_uniform = -1;
+  std::vector<float> vertices;  // scratch of Draw2dRects, kept so that drawing allocates only to grow
 };
 // Makes the owner's context current and the programs ready in it; false when the context is gone.
 bool Prepare2dPrograms(Gl2dPrograms* programs, const GlOwner& owner);
@@ -138,16 +147,18 @@ struct IDirectDrawSurface7::State {
   DWORD width = 0, height = 0;
   DDPIXELFORMAT format = {};
   const PixelFormatInfo* pixel_format = nullptr;
-  // CPU memory of textures and plain surfaces; the generation counts finished writes.
+  // CPU memory of textures and plain surfaces. A lock remembers its rows; finished writes widen the
+  // stale rows, [stale_top, stale_bottom), that the GL copy has not seen yet.
   uint8_t* memory = nullptr;
   LONG pitch_bytes = 0;
   bool locked = false;
   bool lock_read_only = false;
-  uint32_t generation = 1;
-  // The GL copy of a texture, uploaded when drawn while older than the memory.
+  DWORD lock_top = 0, lock_bottom = 0;
+  DWORD stale_top = 0, stale_bottom = 0;
+  // The GL copy of a texture, made at its first draw and then brought up to date by the stale rows.
   GLuint texture = 0;
   GlOwner texture_owner;
-  uint32_t uploaded_generation = 0;
+  GLint sampling[4] = {};  // the copy's magnification, minification, s and t wrap; 0 before they are set
   // Render targets: colour texture in a framebuffer; z-buffers: a renderbuffer.
   GlOwner target_owner;
   GLuint framebuffer = 0, colour_texture = 0, depth_renderbuffer = 0;
@@ -155,7 +166,7 @@ struct IDirectDrawSurface7::State {
   IDirectDrawSurface7* back_buffer = nullptr;  // flip primary: its one back buffer (owned reference)
   IDirectDrawSurface7* z_buffer = nullptr;     // render target: the attached depth surface (owned reference)
   IDirectDrawClipper* clipper = nullptr;       // primary: owned reference
-  GdiContext* dc = nullptr;                    // handed out by GetDC until ReleaseDC
+  GdiContext* dc = nullptr;                    // render targets: made by the first GetDC, reused by later ones
 };
 
 struct IDirectDrawClipper::State {

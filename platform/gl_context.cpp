@@ -23,6 +23,9 @@ struct GraphicsHooks {
 };
 GraphicsHooks g_hooks;
 
+// Moved by NoteGlStateChanged, read by the devices before each draw.
+uint64_t g_gl_state_stamp = 1;
+
 // Written once by the first successful probe.
 GlInfo g_gl_info = {};
 bool g_gl_probed = false;
@@ -35,6 +38,16 @@ bool ContainsNoCase(const char* text, const char* word) {
   }
   lowered[i] = '\0';
   return std::strstr(lowered, word) != nullptr;
+}
+
+bool HasExtension(const char* name) {
+  GLint count = 0;
+  glGetIntegerv(GL_NUM_EXTENSIONS, &count);
+  for (GLint i = 0; i < count; ++i) {
+    const char* extension = reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, static_cast<GLuint>(i)));
+    if (extension != nullptr && std::strcmp(extension, name) == 0) return true;
+  }
+  return false;
 }
 
 void QueryCurrentContext() {
@@ -50,6 +63,7 @@ void QueryCurrentContext() {
   for (const char* name : SOFTWARE_NAMES) g_gl_info.software |= ContainsNoCase(renderer, name);
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &g_gl_info.max_texture_size);
   glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &g_gl_info.max_renderbuffer_size);
+  g_gl_info.rgb565_storage = major > 4 || (major == 4 && minor >= 1) || HasExtension("GL_ARB_ES2_compatibility");
   DrainGlErrors();
   g_gl_probed = true;
 }
@@ -69,6 +83,7 @@ const GlInfo& GetGlInfo() {
   }
   // No window to ask yet (enumeration runs before any device): a hidden window of our own answers.
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return g_gl_info;
+  NoteGlStateChanged();
   SDL_Window* probe = SDL_CreateWindow("", 0, 0, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
   if (probe == nullptr) return g_gl_info;
   SDL_GLContext context = SDL_GL_CreateContext(probe);
@@ -82,6 +97,9 @@ const GlInfo& GetGlInfo() {
   SDL_DestroyWindow(probe);
   return g_gl_info;
 }
+
+void NoteGlStateChanged() { ++g_gl_state_stamp; }
+uint64_t GlStateStamp() { return g_gl_state_stamp; }
 
 DWORD MaxTextureEdge() {
   const GlInfo& info = GetGlInfo();
@@ -112,7 +130,10 @@ bool MakeWindowCurrent(HWND window, GlOwner* owner) {
   SDL_Window* sdl_window = GetSdlWindow(window);
   void* context = GetGlContext(window);
   if (sdl_window == nullptr || context == nullptr) return false;
-  if (SDL_GL_GetCurrentContext() != context && SDL_GL_MakeCurrent(sdl_window, context) != 0) return false;
+  if (SDL_GL_GetCurrentContext() != context) {
+    NoteGlStateChanged();
+    if (SDL_GL_MakeCurrent(sdl_window, context) != 0) return false;
+  }
   owner->window = window;
   owner->context = context;
   return true;

@@ -1,6 +1,7 @@
 // Presenting a render target into its window (scaled into the client area, decorations drawn over it,
 // then swapped), the small 2D program that does it and that GDI text uses, and the kept copy of the
-// last presented frame that tests and screenshots read.
+// last presented frame that tests and screenshots read. Keeping reads the frame back from GL, so it is
+// asked for only where the frame will be read.
 #include <SDL.h>
 #include <stb/stb_image_write.h>
 
@@ -18,6 +19,7 @@ struct PresentedFrame {
   bool valid = false;
   int width = 0, height = 0;
   std::vector<uint8_t> rgba;
+  std::vector<uint8_t> row;  // scratch of the row flip
 };
 PresentedFrame g_presented;
 
@@ -45,16 +47,21 @@ void main() {
 
 void KeepFrame(IDirectDrawSurface7::State* source, const RECT& rect) {
   if (!BindRenderTarget(source)) return;
+  NoteGlStateChanged();
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  std::vector<uint8_t> bottom_up(static_cast<size_t>(width) * height * 4);
+  const size_t row_bytes = static_cast<size_t>(width) * 4;
+  g_presented.rgba.resize(row_bytes * height);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(rect.left, static_cast<GLint>(source->height) - rect.bottom, width, height, GL_RGBA, GL_UNSIGNED_BYTE,
-               bottom_up.data());
-  g_presented.rgba.resize(bottom_up.size());
-  const size_t row_bytes = static_cast<size_t>(width) * 4;
-  for (int y = 0; y < height; ++y) {
-    std::memcpy(&g_presented.rgba[static_cast<size_t>(y) * row_bytes],
-                &bottom_up[static_cast<size_t>(height - 1 - y) * row_bytes], row_bytes);
+               g_presented.rgba.data());
+  // GL's rows run bottom-up.
+  g_presented.row.resize(row_bytes);
+  for (int y = 0; y < height / 2; ++y) {
+    uint8_t* top = &g_presented.rgba[static_cast<size_t>(y) * row_bytes];
+    uint8_t* bottom = &g_presented.rgba[static_cast<size_t>(height - 1 - y) * row_bytes];
+    std::memcpy(g_presented.row.data(), top, row_bytes);
+    std::memcpy(top, bottom, row_bytes);
+    std::memcpy(bottom, g_presented.row.data(), row_bytes);
   }
   g_presented.width = width;
   g_presented.height = height;
@@ -67,6 +74,7 @@ bool Prepare2dPrograms(Gl2dPrograms* programs, const GlOwner& owner) {
   if (programs->program != 0 && programs->owner.context != owner.context) Release2dPrograms(programs);
   if (!MakeOwnerCurrent(owner)) return false;
   if (programs->program != 0) return true;
+  NoteGlStateChanged();
   programs->program = BuildProgram(VERTEX_2D, FRAGMENT_2D);
   if (programs->program == 0) return false;
   programs->owner = owner;
@@ -98,14 +106,15 @@ void Release2dPrograms(Gl2dPrograms* programs) {
 void Draw2dRects(Gl2dPrograms* programs, int target_width, int target_height, const Rect2d* rects, size_t count,
                  GLuint texture, const float rgba[4], bool blend) {
   if (count == 0) return;
-  std::vector<float> vertices;
-  vertices.reserve(count * 24);
+  std::vector<float>& vertices = programs->vertices;
+  vertices.clear();
   for (size_t i = 0; i < count; ++i) {
     const Rect2d& r = rects[i];
     const float corners[6][4] = {{r.x0, r.y0, r.u0, r.v0}, {r.x1, r.y0, r.u1, r.v0}, {r.x1, r.y1, r.u1, r.v1},
                                  {r.x0, r.y0, r.u0, r.v0}, {r.x1, r.y1, r.u1, r.v1}, {r.x0, r.y1, r.u0, r.v1}};
     for (const auto& corner : corners) vertices.insert(vertices.end(), corner, corner + 4);
   }
+  NoteGlStateChanged();
   glViewport(0, 0, target_width, target_height);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
@@ -168,6 +177,7 @@ HRESULT PresentSurface(IDirectDraw7::State* dd, HWND window, IDirectDrawSurface7
                        1.0f - source_rect.bottom / h,
                        source_rect.right / w,
                        1.0f - source_rect.top / h};
+  NoteGlStateChanged();
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   if (dest_client_rect == nullptr) {
     glViewport(0, 0, drawable_w, drawable_h);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "platform/platform.h"
 #include "platform/test_hooks.h"
@@ -133,7 +134,30 @@ BOOL EnumDisplaySettingsA(LPCSTR device_name, DWORD mode_number, DEVMODEA* mode)
 
 HINSTANCE GetModuleHandleA(LPCSTR name) { return name == nullptr ? MODULE_HANDLE : nullptr; }
 
-// Milliseconds since SDL's timer started; wraps after 49.7 days like the real one.
-DWORD GetTickCount() { return static_cast<DWORD>(SDL_GetTicks64()); }
+namespace {
+
+// Written only by the tick test hooks; while set, GetTickCount answers the fixed value.
+bool g_tick_count_fixed = false;
+DWORD g_fixed_tick_count = 0;
+
+}  // namespace
+
+void SetTickCountForTest(DWORD milliseconds) {
+  g_tick_count_fixed = true;
+  g_fixed_tick_count = milliseconds;
+}
+
+void ReleaseTickCountForTest() { g_tick_count_fixed = false; }
+
+// Milliseconds since the machine started, wrapping after 49.7 days like the real count. Counting from
+// the program's own start instead would put the first reading near 0, where a caller's one-second
+// window that also starts at 0 is still open.
+DWORD GetTickCount() {
+  if (g_tick_count_fixed) return g_fixed_tick_count;
+  timespec now = {};
+  if (clock_gettime(CLOCK_BOOTTIME, &now) != 0) clock_gettime(CLOCK_MONOTONIC, &now);
+  const uint64_t milliseconds = static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+  return static_cast<DWORD>(milliseconds);
+}
 
 void Sleep(DWORD milliseconds) { SDL_Delay(milliseconds); }

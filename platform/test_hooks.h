@@ -61,9 +61,14 @@ void SetVertexBufferFailureForTest(HRESULT result);
 void SetDisplayModeFailuresForTest(int count);
 void ResetGraphicsTestHooks();
 
+// GetTickCount answers the given count until released, so that frame counting can be driven by hand.
+void SetTickCountForTest(DWORD milliseconds);
+void ReleaseTickCountForTest();
+
 // Presented frames: while kept, every Blt to a primary and every Flip copies the presented image (the
 // source rectangle of the back buffer, before any scaling into the window) into process memory, where
-// it survives the device. Pixels are R, G, B, A bytes, top row first.
+// it survives the device. Pixels are R, G, B, A bytes, top row first. Keeping reads each frame back
+// from GL, a full copy that stalls the pipeline: turn it on only for the frames that will be read.
 void KeepPresentedFrames(bool keep);
 bool GetLastPresentedFrame(int* width, int* height, std::vector<uint8_t>* rgba);
 // Writes the last presented frame as a PNG file; false when there is none or writing failed.

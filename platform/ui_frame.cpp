@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/gfx_internal.h"
 #include "platform/platform.h"
 #include "platform/ui_internal.h"
 #include "platform/window_internal.h"
@@ -250,6 +251,7 @@ bool BeginUiFrame(WindowRecord* record, FrameBackground background, bool menu_en
 
 void EndUiFrame(WindowRecord* record, bool present) {
   if (!g_frame.active) return;
+  NoteGlStateChanged();
   ImGui::Render();
   GLint draw_framebuffer = 0, read_framebuffer = 0;
   glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &draw_framebuffer);

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Runs kestrel_sse and kestrel_scalar headless on the default scene and on a generated scene of about
-# 50,000 triangles, and prints for each the frame rate, the time per frame spent animating and
-# relighting, and the SSE-to-scalar ratio. Usage: scripts/measure-fps.sh [FRAMES]   (default 300)
+# Runs kestrel_sse and kestrel_scalar headless on the default scene and on a generated scene of 100,000
+# triangles, and prints for each the frame rate, the time per frame spent animating and relighting, and
+# the SSE-to-scalar ratio; then the peak memory and wall time of two frames of a generated scene of 40
+# objects whose multi-material has 255 sub-materials (many face groups per mesh).
+# Usage: scripts/measure-fps.sh [FRAMES]   (default 300)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -13,17 +15,32 @@ for program in kestrel_sse kestrel_scalar gen_default_scene gen_scene; do
     exit 1
   fi
 done
+if [ ! -x /usr/bin/time ]; then
+  echo "measure-fps: /usr/bin/time is missing (Debian package: time)" >&2
+  exit 1
+fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# 48 animated objects of 1042 faces each: 50,016 triangles, each with its own lightmap tile.
-build/tools/gen_scene --objects 48 --faces 1042 --lights 1 --cameras 1 --keys 30 --chain 4 "$work/large.ase" >/dev/null
+# 100 animated objects of 1000 faces each: 100,000 triangles, each with its own lightmap tile.
+build/tools/gen_scene --objects 100 --faces 1000 --lights 1 --cameras 1 --keys 30 --chain 4 "$work/large.ase" >/dev/null
+# Every odd object uses material 1, a multi-material of 255 sub-materials, so its 512 faces fall into
+# 255 face groups.
+build/tools/gen_scene --objects 40 --materials 2 --submaterials 255 "$work/groups.ase" >/dev/null
+
+headless() {  # program scene label frames [prefix...] -> runs in its own folder, stdout to result.txt
+  local program=$1 scene=$2 dir="$work/$1-$3" count=$4
+  shift 4
+  mkdir -p "$dir"
+  (cd "$dir" && SDL_VIDEODRIVER=offscreen "$@" "$root/build/$program" --headless --scene "$scene" \
+     --frames "$count" --screenshot "$dir/last.png" >"$dir/result.txt" 2>"$dir/stderr.txt")
+  echo "$dir"
+}
 
 run() {  # program scene label -> "fps relight_ms"
-  local dir="$work/$1-$3"
-  mkdir -p "$dir"
-  (cd "$dir" && SDL_VIDEODRIVER=offscreen "$root/build/$1" --headless --scene "$2" --frames "$frames" \
-     --screenshot "$dir/last.png" 2>"$dir/stderr.txt" | tail -n 1) |
+  local dir
+  dir=$(headless "$1" "$2" "$3" "$frames")
+  tail -n 1 "$dir/result.txt" |
     sed -E 's/.* ([0-9.]+) frames per second on average.* ([0-9.]+) ms per frame animating.*/\1 \2/'
 }
 
@@ -39,3 +56,8 @@ for scene in default large; do
     printf "%-14s ratio sse/scalar: %.2fx frames per second, %.2fx faster relight\n", s,
       (b > 0 ? a / b : 0), (d > 0 ? c / d : 0) }'
 done
+
+dir=$(headless kestrel_sse "$work/groups.ase" groups 2 /usr/bin/time -v)
+awk '/Maximum resident set size/ { rss = $NF } /Elapsed \(wall clock\)/ { wall = $NF }
+  END { printf "255 sub-materials, kestrel_sse, 2 frames: peak memory %.0f MB, wall time %s\n", rss / 1024, wall }' \
+  "$dir/stderr.txt"

@@ -37,8 +37,6 @@ inline Frame LastFrame() {
 // The device picker (answered OK at once when headless), run before a device is made from its choice.
 int PickDevice(HWND owner);
 
-inline LRESULT QuietWindowProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
-
 class DeviceTest : public ::testing::Test {
  public:
   // Replaces the test's window, with a menu bar when asked (which takes height from the client area).
@@ -55,16 +53,16 @@ class DeviceTest : public ::testing::Test {
 
  protected:
   void SetUp() override {
-    static bool registered = false;
-    if (!registered) {
+    static const bool registered = [] {
       WNDCLASSA wc = {};
-      wc.lpfnWndProc = QuietWindowProc;
+      wc.lpfnWndProc = [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; };
       wc.lpszClassName = "KESTREL_TEST";
-      registered = RegisterClassA(&wc) != 0;
-    }
+      return RegisterClassA(&wc) != 0;
+    }();
+    ASSERT_TRUE(registered);
     ReplaceWindow(640, 480, false);
     BeginCaptureMessageBoxes();
-    ASSERT_GT(PickDevice(window_), 0);
+    Pick();
     KeepPresentedFrames(true);
   }
 
