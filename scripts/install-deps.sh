@@ -9,8 +9,7 @@ PACKAGES=(
   libsdl2-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libglx-mesa0
   libimgui-dev libstb-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libtiff-tools imagemagick
-  xvfb xauth
+  xvfb xauth time
 )
 
 missing=()

@@ -3,15 +3,17 @@
 # triangles, and prints for each the frame rate, the time per frame spent animating and relighting, and
 # the SSE-to-scalar ratio; then the peak memory and wall time of two frames of a generated scene of 40
 # objects whose multi-material has 255 sub-materials (many face groups per mesh).
-# Usage: scripts/measure-fps.sh [FRAMES]   (default 300)
+# Usage: scripts/measure-fps.sh [FRAMES] [BUILD_DIR]   (defaults 300 and build; another build folder,
+# say one of an older commit, is measured on the same generated scenes for a before-and-after table)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 frames=${1:-300}
+build=$(cd "${2:-build}" && pwd)
 
 for program in kestrel_sse kestrel_scalar gen_default_scene gen_scene; do
-  if ! find build -maxdepth 2 -name "$program" -type f -perm -u+x | grep -q .; then
-    echo "measure-fps: build/$program is missing; run scripts/build.sh first" >&2
+  if ! find "$build" -maxdepth 2 -name "$program" -type f -perm -u+x | grep -q .; then
+    echo "measure-fps: $build/$program is missing; run scripts/build.sh first" >&2
     exit 1
   fi
 done
@@ -23,16 +25,16 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # 100 animated objects of 1000 faces each: 100,000 triangles, each with its own lightmap tile.
-build/tools/gen_scene --objects 100 --faces 1000 --lights 1 --cameras 1 --keys 30 --chain 4 "$work/large.ase" >/dev/null
+"$build/tools/gen_scene" --objects 100 --faces 1000 --lights 1 --cameras 1 --keys 30 --chain 4 "$work/large.ase" >/dev/null
 # Every odd object uses material 1, a multi-material of 255 sub-materials, so its 512 faces fall into
 # 255 face groups.
-build/tools/gen_scene --objects 40 --materials 2 --submaterials 255 "$work/groups.ase" >/dev/null
+"$build/tools/gen_scene" --objects 40 --materials 2 --submaterials 255 "$work/groups.ase" >/dev/null
 
 headless() {  # program scene label frames [prefix...] -> runs in its own folder, stdout to result.txt
   local program=$1 scene=$2 dir="$work/$1-$3" count=$4
   shift 4
   mkdir -p "$dir"
-  (cd "$dir" && SDL_VIDEODRIVER=offscreen "$@" "$root/build/$program" --headless --scene "$scene" \
+  (cd "$dir" && SDL_VIDEODRIVER=offscreen "$@" "$build/$program" --headless --scene "$scene" \
      --frames "$count" --screenshot "$dir/last.png" >"$dir/result.txt" 2>"$dir/stderr.txt")
   echo "$dir"
 }
