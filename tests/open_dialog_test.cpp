@@ -30,7 +30,6 @@ void LayOutFolder() {
   WriteTextFile("scenes/light.ase", "*3DSMAX_ASCIIEXPORT");
   WriteTextFile("scenes/ROOM.ASE", "*3DSMAX_ASCIIEXPORT");
   WriteTextFile("scenes/light.txt", "weights");
-  WriteTextFile("scenes/README", "no extension");
   WriteTextFile("scenes/.hidden.ase", "");
 }
 
@@ -73,26 +72,17 @@ TEST(FileBrowserModel, WalksFoldersAndTakesTypedNames) {
   LayOutFolder();
   FileBrowser browser(ParseFilterPairs(SCENE_FILTERS), 0, "scenes", OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST, "");
   EXPECT_EQ(Names(browser), (std::vector<std::string>{"empty/", "light.ase", "ROOM.ASE"}));
-  browser.SetFilter(1);
-  EXPECT_EQ(Names(browser), (std::vector<std::string>{"empty/", "light.ase", "light.txt", "README", "ROOM.ASE"}));
-
   std::string chosen, message;
   // A typed wildcard becomes the filter; a folder name walks into it; ".." comes back out.
   EXPECT_EQ(browser.Submit("*.txt", &chosen, &message), FileBrowser::Outcome::LISTED);
   EXPECT_EQ(Names(browser), (std::vector<std::string>{"empty/", "light.txt"}));
   EXPECT_EQ(browser.Submit("empty", &chosen, &message), FileBrowser::Outcome::LISTED);
-  EXPECT_TRUE(Names(browser).empty());
-  EXPECT_TRUE(browser.EnterFolder(".."));
-  EXPECT_EQ(std::filesystem::path(browser.folder()).filename(), "scenes");
-
-  EXPECT_EQ(browser.Submit("  ", &chosen, &message), FileBrowser::Outcome::NOTHING);
+  EXPECT_TRUE(Names(browser).empty() && browser.EnterFolder(".."));
   // Windows separators in a typed path are separators here too.
   EXPECT_EQ(browser.Submit("empty\\..\\light.ase", &chosen, &message), FileBrowser::Outcome::CHOSEN);
   EXPECT_EQ(chosen, (std::filesystem::current_path() / "scenes" / "light.ase").string());
   EXPECT_EQ(browser.Submit("missing.ase", &chosen, &message), FileBrowser::Outcome::REFUSED);
   EXPECT_NE(message.find("File not found."), std::string::npos);
-  EXPECT_EQ(browser.Submit("nowhere/light.ase", &chosen, &message), FileBrowser::Outcome::REFUSED);
-  EXPECT_NE(message.find("Path does not exist."), std::string::npos);
 }
 
 TEST(OpenFileDialog, QueuedAnswersAreCheckedLikeTypedPaths) {
