@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "tests/scene_fixtures.h"
 #include "tests/test_support.h"
@@ -22,7 +21,7 @@ struct ProgramRun {
   int status = -1;
   std::string out;
   std::string err;
-  std::vector<std::string> boxes;  // the lines of err that are message boxes, in order
+  std::string boxes;  // the lines of err that are message boxes, in order
 };
 
 bool IsBoxLine(const std::string& line) {
@@ -43,7 +42,7 @@ ProgramRun RunProgram(const std::string& scene_path, const std::string& more = "
   run.err = ReadTextFile("stderr.txt");
   std::istringstream lines(run.err);
   for (std::string line; std::getline(lines, line);) {
-    if (IsBoxLine(line)) run.boxes.push_back(line);
+    if (IsBoxLine(line)) run.boxes += line + "\n";
   }
   return run;
 }
@@ -58,35 +57,14 @@ void ExpectCleanRun(const ProgramRun& run) {
   EXPECT_TRUE(FileExists("kestrel.png"));
 }
 
-struct DamagedScene {
-  const char* file;
-  std::vector<std::string> boxes;
-};
-
+// The cases of tests/data/malformed/runs.txt: each scene there, and the boxes its run must show.
 TEST(ProgramRun, DamagedScenesRunCleanlyWithTheirMessages) {
-  const std::vector<std::string> no_light_no_camera = {"Report: Light Nothing", "Report: Camera is Nothing"};
-  const DamagedScene scenes[] = {
-      {"../../../assets/light.ase", {}},  // the default scene, for comparison
-      // The cut falls before the light and the camera.
-      {"truncated.ase", no_light_no_camera},
-      // Refused at the header, the empty scene is still set up.
-      {"wrong_header.ase", no_light_no_camera},
-      {"counts_beyond_data.ase", {}},
-      // The stray braces swallow the light and the camera into the first object.
-      {"unbalanced_braces.ase", no_light_no_camera},
-      {"unclosed_quote.ase", {}},
-      {"parent_cycle.ase", {}},
-      {"missing_bones.ase",
-       {"Report: Fail To Search Bone : NoSuchBone", "Report: Fail To Search Bone : Ghost", "Report: Not Bouned Vertx"}},
-      // Both bitmaps are refused silently and their faces drawn untextured.
-      {"lying_images.ase", {}},
-  };
-  for (const DamagedScene& scene : scenes) {
-    SCOPED_TRACE(scene.file);
+  for (const DataCase& c : ReadDataCases("malformed/runs.txt")) {
+    SCOPED_TRACE(c.name);
     ScopedTempDir dir;
-    const ProgramRun run = RunProgram(TestDataPath(std::string("malformed/") + scene.file));
+    const ProgramRun run = RunProgram(TestDataPath("malformed/" + c.name));
     ExpectCleanRun(run);
-    EXPECT_EQ(run.boxes, scene.boxes) << run.err;
+    EXPECT_EQ(run.boxes, c.expected) << run.err;
   }
 }
 
