@@ -47,7 +47,7 @@ TEST(Math3d, AffineInverseChecksItsColumnAndInPlaceReadsItsOwnResults) {
   EXPECT_FALSE(Same(m, inverse));
 }
 
-TEST(Math3d, ProjectionAndViewRefuseDegenerateInputAndLookAlongZ) {
+TEST(Math3d, ProjectionAndViewRefuseDegenerateInput) {
   Matrix4 out = Filled(7.0f);
   EXPECT_EQ(MatrixProjection(out, 0.785398f, 0.75f, 1.0f, 1.005f), E_INVALIDARG);
   EXPECT_EQ(MatrixProjection(out, 0.0f, 0.75f, 1.0f, 100.0f), E_INVALIDARG);
@@ -61,10 +61,6 @@ TEST(Math3d, ProjectionAndViewRefuseDegenerateInputAndLookAlongZ) {
   EXPECT_FLOAT_EQ(out(3, 2), -2000.0f / 1999.0f);
 
   ASSERT_EQ(MatrixView(out, MakeVector(0, 0, -10), MakeVector(0, 0, 0), MakeVector(0, 1, 0)), S_OK);
-  Vector3 p;
-  TransformPoint(MakeVector(1, 0, 0), p, out);
-  EXPECT_NEAR(p.x, 1.0f, 1e-6f);   // left-handed: +x stays to the right
-  EXPECT_NEAR(p.z, 10.0f, 1e-6f);  // the target lies 10 ahead, +z into the screen
   // Up parallel to the view falls back to (0, 1, 0), then for a view along y to (0, 0, 1).
   ASSERT_EQ(MatrixView(out, MakeVector(0, 0, -10), MakeVector(0, 0, 0), MakeVector(0, 0, 1)), S_OK);
   EXPECT_NEAR(out(1, 1), 1.0f, 1e-6f);

@@ -13,7 +13,6 @@
 namespace {
 
 struct Seen {
-  HWND window;
   UINT message;
   WPARAM wparam;
   LPARAM lparam;
@@ -21,31 +20,25 @@ struct Seen {
 // Written by the test window procedures.
 std::vector<Seen> g_seen;
 
-bool Recorded(UINT message) {
-  return message == WM_CREATE || message == WM_SIZE || message == WM_MOVE || message == WM_ACTIVATE ||
-         message == WM_CLOSE || message == WM_DESTROY || message == WM_COMMAND ||
-         (message >= WM_KEYDOWN && message <= WM_SYSKEYUP) || (message >= WM_MOUSEMOVE && message <= WM_MBUTTONUP);
-}
-
-// Swallows system keys, as the viewer does, and leaves everything else to the default.
+// Records what the tests look at, swallows system keys as the viewer does, and leaves everything else to
+// the default.
 LRESULT TestProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (Recorded(message)) g_seen.push_back(Seen{window, message, wparam, lparam});
+  if (message == WM_SIZE || message == WM_MOVE || message == WM_CLOSE || message == WM_COMMAND ||
+      (message >= WM_KEYDOWN && message <= WM_SYSKEYUP) || (message >= WM_MOUSEMOVE && message <= WM_MBUTTONUP)) {
+    g_seen.push_back(Seen{message, wparam, lparam});
+  }
   if (message == WM_DESTROY) PostQuitMessage(7);
   if (message == WM_CREATE || message == WM_DESTROY || message == WM_SYSKEYDOWN) return 0;
   return DefWindowProcA(window, message, wparam, lparam);
 }
 
 // Takes every queued message to the window procedures, as the viewer's loop does.
-std::vector<MSG> DrainMessages() {
-  std::vector<MSG> taken;
+void DrainMessages() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    taken.push_back(msg);
-    if (msg.message == WM_QUIT) break;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message != WM_QUIT) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  return taken;
 }
 
 std::vector<Seen> SeenOf(UINT message) {
@@ -81,33 +74,27 @@ class WindowMessages : public ::testing::Test {
     DrainMessages();
   }
 
-  void Push(SDL_Event event) {
+  template <class Part>
+  void Push(Part SDL_Event::*member, const Part& part) {
+    SDL_Event event = {};
+    event.*member = part;
     event.window.windowID = window_id_;  // the same place in every event kind used here
     SDL_PushEvent(&event);
   }
   void PushKey(SDL_Keycode key, Uint16 mod, bool down, bool repeat = false) {
-    SDL_Event event = {};
-    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.key.repeat = repeat ? 1 : 0;
-    event.key.keysym = SDL_Keysym{SDL_GetScancodeFromKey(key), key, mod, 0};
-    Push(event);
+    Push(&SDL_Event::key, SDL_KeyboardEvent{down ? Uint32(SDL_KEYDOWN) : Uint32(SDL_KEYUP), 0, 0,
+                                            Uint8(down ? SDL_PRESSED : SDL_RELEASED), Uint8(repeat), 0, 0,
+                                            SDL_Keysym{SDL_GetScancodeFromKey(key), key, mod, 0}});
   }
   void PushMotion(int x, int y, Uint32 buttons) {
-    SDL_Event event = {};
-    event.motion = SDL_MouseMotionEvent{SDL_MOUSEMOTION, 0, 0, 0, buttons, x, y, 0, 0};
-    Push(event);
+    Push(&SDL_Event::motion, SDL_MouseMotionEvent{SDL_MOUSEMOTION, 0, 0, 0, buttons, x, y, 0, 0});
   }
   void PushButton(int x, int y, Uint8 button, bool down) {
-    SDL_Event event = {};
-    event.button = SDL_MouseButtonEvent{down ? Uint32(SDL_MOUSEBUTTONDOWN) : Uint32(SDL_MOUSEBUTTONUP), 0, 0, 0,
-                                        button, Uint8(down ? SDL_PRESSED : SDL_RELEASED), 1, 0, x, y};
-    Push(event);
+    Push(&SDL_Event::button, SDL_MouseButtonEvent{down ? Uint32(SDL_MOUSEBUTTONDOWN) : Uint32(SDL_MOUSEBUTTONUP), 0, 0,
+                                                  0, button, Uint8(down ? SDL_PRESSED : SDL_RELEASED), 1, 0, x, y});
   }
   void PushWindowEvent(Uint8 what, int data1 = 0, int data2 = 0) {
-    SDL_Event event = {};
-    event.window = SDL_WindowEvent{SDL_WINDOWEVENT, 0, 0, what, 0, 0, 0, data1, data2};
-    Push(event);
+    Push(&SDL_Event::window, SDL_WindowEvent{SDL_WINDOWEVENT, 0, 0, what, 0, 0, 0, data1, data2});
   }
 
   HWND window_ = nullptr;
