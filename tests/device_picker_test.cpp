@@ -14,8 +14,7 @@
 namespace {
 
 DDSURFACEDESC2 Mode(DWORD width, DWORD height, DWORD bits) {
-  DDSURFACEDESC2 mode;
-  std::memset(&mode, 0, sizeof(mode));
+  DDSURFACEDESC2 mode = {};
   mode.dwSize = DDSURFACEDESC2_SIZE;
   mode.dwWidth = width;
   mode.dwHeight = height;
@@ -25,9 +24,8 @@ DDSURFACEDESC2 Mode(DWORD width, DWORD height, DWORD bits) {
 
 // A driver as EnumDriverCallback leaves it before the devices are enumerated.
 struct Driver {
-  DeviceEntry scratch;
+  DeviceEntry scratch = {};
   Driver(const char* name, const GUID* guid, const std::vector<DDSURFACEDESC2>& modes) {
-    std::memset(&scratch, 0, sizeof(scratch));
     std::strncpy(scratch.name, name, sizeof(scratch.name) - 1);
     if (guid != nullptr) {
       scratch.driver_guid = *guid;
@@ -36,8 +34,7 @@ struct Driver {
     for (DDSURFACEDESC2 mode : modes) EnumModeCallback(&mode, &scratch);
   }
   void AddDevice(const char* name, DWORD render_depths, bool hardware) {
-    D3DDEVICEDESC7 desc;
-    std::memset(&desc, 0, sizeof(desc));
+    D3DDEVICEDESC7 desc = {};
     desc.dwDeviceRenderBitDepth = render_depths;
     desc.dwDevCaps = hardware ? D3DDEVCAPS_HWRASTERIZATION : 0;
     desc.deviceGUID = IID_IDirect3DHALDevice;
