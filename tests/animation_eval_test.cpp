@@ -38,17 +38,11 @@ struct AnimatedScene {
 };
 
 void AddRotation(AnimationTrack* track, uint32_t frame, Quaternion rotation) {
-  RotationKey key = {};
-  key.frame = frame;
-  key.rotation = rotation;
-  AppendRotationKey(track, key);
+  AppendRotationKey(track, RotationKey{{}, 0, 0, frame, rotation, nullptr});
 }
 
 void AddPosition(AnimationTrack* track, uint32_t frame, Vector3 position) {
-  PositionKey key = {};
-  key.frame = frame;
-  key.position = position;
-  AppendPositionKey(track, key);
+  AppendPositionKey(track, PositionKey{position, 0, frame, nullptr});
 }
 
 void ExpectMatrixNear(const Matrix4& got, const Matrix4& want, float tolerance = 1e-4f) {

@@ -209,11 +209,8 @@ TEST(SceneLoad, OpeningAndHeaderDecideTheLoadedFlag) {
   // A report that cannot be created does not stop the load, and a long path is cut to its field.
   std::remove("test.txt");
   ASSERT_EQ(mkdir("test.txt", 0700), 0);
-  std::string folder = dir.path();
-  while (folder.size() < 150) {
-    folder += "/a_rather_long_folder_name";
-    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
-  }
+  const std::string folder = dir.path() + "/" + std::string(150, 'f');
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
   const std::string path = folder + "/scene.ase";
   WriteTextFile(path, WithHeader("*GEOMOBJECT { *NODE_NAME \"Box\" }"));
   ASSERT_TRUE(LoadScene(&scene, path.c_str()));

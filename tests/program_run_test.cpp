@@ -73,25 +73,10 @@ TEST(ProgramRun, FailuresEndWithTheirStatusAndNameTheCause) {
   ScopedTempDir dir;
   CopyDefaultScene(dir.path());
   std::filesystem::create_directory("folder");
-  const struct {
-    const char* scene;
-    const char* more;
-    int status;
-    const char* said;
-  } cases[] = {
-      {"missing.ase", "", 1, "kestrel: Cannot open \"missing.ase\": there is no such file.\n"},
-      {"folder", "", 1, "kestrel: Cannot open \"folder\": it is a folder.\n"},
-      {"light.ase", "--screenshot folder", 1, "kestrel: cannot write the screenshot \"folder\": it is a folder\n"},
-      {"light.ase", "--screenshot nowhere/x.png", 1,
-       "kestrel: cannot write the screenshot \"nowhere/x.png\": No such file or directory\n"},
-      {"light.ase", "--device 9", 2, "kestrel: --device 9 is past the list: the devices are 0 to "},
-      {"light.ase", "--device 1 --mode 999", 2, "kestrel: --mode 999 is past the list: the modes of device 1 are 0 to "},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.scene) + " " + c.more);
-    const ProgramRun run = RunProgram(c.scene, c.more);
-    EXPECT_EQ(run.status, c.status);
-    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+  for (const DataCase& c : ReadDataCases("malformed/failures.txt")) {
+    SCOPED_TRACE(c.name + " " + c.input);
+    const ProgramRun run = RunProgram(c.name, c.input.substr(0, c.input.find('\n')));
+    EXPECT_EQ(std::to_string(run.status) + " " + run.err.substr(0, c.expected.size() - 2), c.expected);
     EXPECT_EQ(run.out, "");
     EXPECT_FALSE(FileExists("kestrel.png"));
   }

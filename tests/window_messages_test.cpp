@@ -130,8 +130,6 @@ TEST_F(WindowMessages, CreationAndSizeChangesReportTheClientArea) {
   EXPECT_EQ(sizes[0].lparam, MAKELPARAM(800, 600 - menu_px_));
   EXPECT_EQ(sizes[1].wparam, static_cast<WPARAM>(SIZE_MINIMIZED));
   EXPECT_EQ(sizes[1].lparam, 0);
-  EXPECT_TRUE(SetWindowTextA(window_, "KESTREL - a.ase"));
-  EXPECT_STREQ(SDL_GetWindowTitle(GetSdlWindow(window_)), "KESTREL - a.ase");
 }
 
 TEST_F(WindowMessages, MouseMessagesCarryClientCoordinatesAndButtonFlags) {
