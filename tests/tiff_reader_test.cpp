@@ -43,16 +43,12 @@ std::vector<TiffTag> RgbTags(uint32_t width, uint32_t height, std::vector<uint32
           {279, TIFF_TYPE_LONG, std::move(lengths)}};
 }
 
-// Each replacement takes the place of the tag of its number, or joins the end when there is none.
+// Each replacement drops the tag of its number and joins the end, unless it is of type 0, which only drops.
 std::vector<TiffTag> With(std::vector<TiffTag> tags, std::initializer_list<TiffTag> replacements) {
   for (const TiffTag& replacement : replacements) {
-    auto same = [&](const TiffTag& t) { return t.tag == replacement.tag; };
-    const auto found = std::find_if(tags.begin(), tags.end(), same);
-    if (found == tags.end()) {
-      tags.push_back(replacement);
-    } else {
-      *found = replacement;
-    }
+    const auto found = std::find_if(tags.begin(), tags.end(), [&](const TiffTag& t) { return t.tag == replacement.tag; });
+    if (found != tags.end()) tags.erase(found);
+    if (replacement.type != 0) tags.push_back(replacement);
   }
   return tags;
 }
@@ -86,12 +82,7 @@ TEST(TiffReader, TagsAndSizesDecideBetweenPictureBoxAndRefusal) {
   const uint32_t d = TIFF_DATA_OFFSET;
   const std::vector<TiffTag> tags = RgbTags(2, 3, {d, d + 6, d + 12}, {6, 6, 6}, 1);
   auto with = [&](std::initializer_list<TiffTag> replacements) { return BuildTiff(data, With(tags, replacements)); };
-  auto without = [&](uint16_t tag) {
-    std::vector<TiffTag> fewer = tags;
-    fewer.erase(std::remove_if(fewer.begin(), fewer.end(), [tag](const TiffTag& t) { return t.tag == tag; }),
-                fewer.end());
-    return BuildTiff(data, fewer);
-  };
+  auto without = [&](uint16_t tag) { return with({{tag, 0, {}}}); };
   const std::string good = BuildTiff(data, tags);
   std::string bad_mark = good, far_directory = good, many_entries = good;
   bad_mark[1] = 'X';
