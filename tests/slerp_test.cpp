@@ -13,11 +13,7 @@ namespace {
 const float S6 = 0x1.2118d2p-1f, C6 = 0x1.a69264p-1f;  // sin 0.6 and cos 0.6 as floats
 
 bool SameFloat(float got, float want) {
-  if (std::isnan(want)) return std::isnan(got);
-  uint32_t a, b;
-  std::memcpy(&a, &got, 4);
-  std::memcpy(&b, &want, 4);
-  return a == b;
+  return std::isnan(want) ? std::isnan(got) : std::memcmp(&got, &want, sizeof(float)) == 0;
 }
 
 TEST(SlerpQuaternion, GivesEachExampleToTheBit) {

@@ -12,20 +12,15 @@
 
 namespace {
 
-struct Seen {
-  UINT message;
-  WPARAM wparam;
-  LPARAM lparam;
-};
-// Written by the test window procedures.
-std::vector<Seen> g_seen;
+// Written by the test window procedure.
+std::vector<MSG> g_seen;
 
 // Records what the tests look at, swallows system keys as the viewer does, and leaves everything else to
 // the default.
 LRESULT TestProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_SIZE || message == WM_MOVE || message == WM_CLOSE || message == WM_COMMAND ||
       (message >= WM_KEYDOWN && message <= WM_SYSKEYUP) || (message >= WM_MOUSEMOVE && message <= WM_MBUTTONUP)) {
-    g_seen.push_back(Seen{message, wparam, lparam});
+    g_seen.push_back(MSG{window, message, wparam, lparam, 0, {0, 0}});
   }
   if (message == WM_DESTROY) PostQuitMessage(7);
   if (message == WM_CREATE || message == WM_DESTROY || message == WM_SYSKEYDOWN) return 0;
@@ -41,9 +36,9 @@ void DrainMessages() {
   }
 }
 
-std::vector<Seen> SeenOf(UINT message) {
-  std::vector<Seen> found;
-  for (const Seen& seen : g_seen) {
+std::vector<MSG> SeenOf(UINT message) {
+  std::vector<MSG> found;
+  for (const MSG& seen : g_seen) {
     if (seen.message == message) found.push_back(seen);
   }
   return found;
@@ -112,11 +107,11 @@ TEST_F(WindowMessages, CreationAndSizeChangesReportTheClientArea) {
   EXPECT_EQ(client.right, 640);
   EXPECT_EQ(client.bottom, 480 - menu_px_);
   ASSERT_EQ(SeenOf(WM_SIZE).size(), 1u);
-  EXPECT_EQ(SeenOf(WM_SIZE)[0].lparam, MAKELPARAM(640, 480 - menu_px_));
+  EXPECT_EQ(SeenOf(WM_SIZE)[0].lParam, MAKELPARAM(640, 480 - menu_px_));
   POINT origin = {0, 0};
   ASSERT_TRUE(ClientToScreen(window_, &origin));
   ASSERT_EQ(SeenOf(WM_MOVE).size(), 1u);
-  EXPECT_EQ(SeenOf(WM_MOVE)[0].lparam, MAKELPARAM(origin.x, origin.y));
+  EXPECT_EQ(SeenOf(WM_MOVE)[0].lParam, MAKELPARAM(origin.x, origin.y));
   EXPECT_EQ(GetActiveWindow(), window_);
 
   // The window system repeating the same size is not news; a new size is, and so is minimising.
@@ -125,11 +120,11 @@ TEST_F(WindowMessages, CreationAndSizeChangesReportTheClientArea) {
   PushWindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 800, 600);
   PushWindowEvent(SDL_WINDOWEVENT_MINIMIZED);
   DrainMessages();
-  const std::vector<Seen> sizes = SeenOf(WM_SIZE);
+  const std::vector<MSG> sizes = SeenOf(WM_SIZE);
   ASSERT_EQ(sizes.size(), 2u);
-  EXPECT_EQ(sizes[0].lparam, MAKELPARAM(800, 600 - menu_px_));
-  EXPECT_EQ(sizes[1].wparam, static_cast<WPARAM>(SIZE_MINIMIZED));
-  EXPECT_EQ(sizes[1].lparam, 0);
+  EXPECT_EQ(sizes[0].lParam, MAKELPARAM(800, 600 - menu_px_));
+  EXPECT_EQ(sizes[1].wParam, static_cast<WPARAM>(SIZE_MINIMIZED));
+  EXPECT_EQ(sizes[1].lParam, 0);
 }
 
 TEST_F(WindowMessages, MouseMessagesCarryClientCoordinatesAndButtonFlags) {
@@ -142,23 +137,23 @@ TEST_F(WindowMessages, MouseMessagesCarryClientCoordinatesAndButtonFlags) {
   PushMotion(10, menu_px_ - 5, 0);  // over the menu bar: not the window's
   PushButton(0, menu_px_, SDL_BUTTON_LEFT, true);
   DrainMessages();
-  std::vector<Seen> moves = SeenOf(WM_MOUSEMOVE);
+  std::vector<MSG> moves = SeenOf(WM_MOUSEMOVE);
   ASSERT_EQ(moves.size(), 2u);
-  EXPECT_EQ(moves[0].wparam, static_cast<WPARAM>(MK_LBUTTON));
-  EXPECT_EQ(moves[0].lparam, 100 | (50 << 16));
-  EXPECT_EQ(moves[1].wparam, static_cast<WPARAM>(MK_LBUTTON | MK_RBUTTON | MK_CONTROL));
-  EXPECT_EQ(LOWORD(moves[1].lparam), 639);
-  EXPECT_EQ(HIWORD(moves[1].lparam), 460);
-  std::vector<Seen> right = SeenOf(WM_RBUTTONDOWN);
+  EXPECT_EQ(moves[0].wParam, static_cast<WPARAM>(MK_LBUTTON));
+  EXPECT_EQ(moves[0].lParam, 100 | (50 << 16));
+  EXPECT_EQ(moves[1].wParam, static_cast<WPARAM>(MK_LBUTTON | MK_RBUTTON | MK_CONTROL));
+  EXPECT_EQ(LOWORD(moves[1].lParam), 639);
+  EXPECT_EQ(HIWORD(moves[1].lParam), 460);
+  std::vector<MSG> right = SeenOf(WM_RBUTTONDOWN);
   ASSERT_EQ(right.size(), 1u);
   // The motion before it said the left button was held.
-  EXPECT_EQ(right[0].wparam, static_cast<WPARAM>(MK_LBUTTON | MK_RBUTTON));
-  EXPECT_EQ(right[0].lparam, MAKELPARAM(300, 200));
-  std::vector<Seen> left = SeenOf(WM_LBUTTONDOWN);
+  EXPECT_EQ(right[0].wParam, static_cast<WPARAM>(MK_LBUTTON | MK_RBUTTON));
+  EXPECT_EQ(right[0].lParam, MAKELPARAM(300, 200));
+  std::vector<MSG> left = SeenOf(WM_LBUTTONDOWN);
   ASSERT_EQ(left.size(), 1u);
   // The last motion said no button was down; the client's top-left pixel is (0, 0).
-  EXPECT_EQ(left[0].wparam, static_cast<WPARAM>(MK_LBUTTON));
-  EXPECT_EQ(left[0].lparam, 0);
+  EXPECT_EQ(left[0].wParam, static_cast<WPARAM>(MK_LBUTTON));
+  EXPECT_EQ(left[0].lParam, 0);
 }
 
 TEST_F(WindowMessages, KeysBecomeVirtualKeyMessages) {
@@ -193,8 +188,8 @@ TEST_F(WindowMessages, KeysBecomeVirtualKeyMessages) {
     DrainMessages();
     ASSERT_EQ(g_seen.size(), 1u) << SDL_GetKeyName(c.key);
     EXPECT_EQ(g_seen[0].message, c.message) << SDL_GetKeyName(c.key);
-    EXPECT_EQ(g_seen[0].wparam, c.vk) << SDL_GetKeyName(c.key);
-    EXPECT_EQ(static_cast<uint32_t>(g_seen[0].lparam), c.lparam) << SDL_GetKeyName(c.key);
+    EXPECT_EQ(g_seen[0].wParam, c.vk) << SDL_GetKeyName(c.key);
+    EXPECT_EQ(static_cast<uint32_t>(g_seen[0].lParam), c.lparam) << SDL_GetKeyName(c.key);
   }
   EXPECT_TRUE(IsWindow(window_));
 }
@@ -241,10 +236,10 @@ TEST_F(WindowMessages, FileOpenInTheMenuBarSendsItsCommand) {
     SDL_Delay(60);
     DrainMessages();
   }
-  std::vector<Seen> commands = SeenOf(WM_COMMAND);
+  std::vector<MSG> commands = SeenOf(WM_COMMAND);
   ASSERT_EQ(commands.size(), 1u);
-  EXPECT_EQ(commands[0].wparam, MAKEWPARAM(ID_FILE_OPEN, 0));
-  EXPECT_EQ(commands[0].lparam, 0);
+  EXPECT_EQ(commands[0].wParam, MAKEWPARAM(ID_FILE_OPEN, 0));
+  EXPECT_EQ(commands[0].lParam, 0);
   // Clicks that the menu took never reached the window as button messages.
   EXPECT_TRUE(SeenOf(WM_LBUTTONDOWN).empty());
 }
