@@ -26,7 +26,6 @@ struct AnimatedScene {
   T* Add(T*& head, const char* name, bool tracked) {
     T* node = new T();
     std::snprintf(node->name, sizeof(node->name), "%s", name);
-    node->node_tms[0] = NodeTm{};
     node->node_tms[0].pos = MakeVector(1, 2, 3);
     node->node_tms[0].rot_axis = MakeVector(0, 0, 1);
     node->node_tms[0].rot_angle = 0.5f;

@@ -60,10 +60,6 @@ std::string SkinText(const SkinScene& skin, const std::vector<CapturedMessageBox
   return out.str();
 }
 
-const std::string BLEND_OF_THREE =
-    " *BLEND_VERTEX 3 {\n *W 0 : \"Hip\" 0.2 *OFFSET 1 2 3\n *W 1 : \"Spine\" 0.3 *OFFSET 1 2 3\n"
-    " *W 2 : \"Head\" 0.5 *OFFSET 1 2 3\n }\n";
-
 }  // namespace
 
 // The cases of tests/data/skin/side_files.txt: each side file read for the scene must leave the weights,
@@ -122,7 +118,8 @@ TEST(SkinReader, ReportsStayInTheWorkingFolder) {
 }
 
 TEST(SkinReader, SideFileCutAtEveryByteWritesAReportOnlyForACompleteSection) {
-  const std::string text = "*BONE \"Body\" {\n VERTEX 0 : \"Hip\" 1.0\n" + BLEND_OF_THREE + "}\n";
+  const std::string text = "*BONE \"Body\" {\n VERTEX 0 : \"Hip\" 1.0\n *BLEND_VERTEX 2 {\n *W 0 : \"Hip\" 0.2 *OFFSET 1 2 3\n"
+                           " *W 1 : \"Head\" 0.8 *OFFSET 1 2 3\n }\n}\n";
   const size_t section_end = text.rfind('}') + 1;
   for (size_t cut = 0; cut <= text.size(); ++cut) {
     SCOPED_TRACE(cut);
