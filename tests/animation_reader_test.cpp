@@ -122,16 +122,3 @@ TEST(AnimationReader, CutTextAndExtremeNumbersReadAndPoseWithoutFault) {
     DestroyAnimationSet(&set);
   }
 }
-
-// The keys of a track's repeated controller blocks join one list in file order.
-TEST(AnimationReader, RepeatedBlocksJoinOneList) {
-  std::string text = "*TM_ANIMATION { *NODE_NAME \"A\"\n";
-  for (int i = 0; i < 1000; ++i) text += "*CONTROL_POS_TRACK { *CONTROL_POS_KEY " + std::to_string(i) + " 0 0 0 }\n";
-  AnimationSet blocks = {};
-  ReadText(blocks, text + "}\n");
-  ASSERT_NE(blocks.tracks, nullptr);
-  const auto keys = List(blocks.tracks->position_keys);
-  ASSERT_EQ(keys.size(), 1000u);
-  for (uint32_t i = 0; i < keys.size(); ++i) ASSERT_EQ(keys[i]->tick, i);
-  DestroyAnimationSet(&blocks);
-}
