@@ -102,23 +102,17 @@ TEST(AnimationReader, FilesTracesAndSourcePaths) {
   }
 }
 
-// Cut at every byte, and numbers at and beyond the ends of their ranges: ticks, ticks per frame that
-// read as huge once unsigned, coordinates that overflow a float, keys out of frame order. Each set is
-// posed at frames around and far from its keys. (Spoiled bytes are the fuzz target's.)
-TEST(AnimationReader, CutTextAndExtremeNumbersReadAndPoseWithoutFault) {
-  const std::string text = ReadTestData("animation/tracks.ase");
-  std::vector<std::string> inputs = {ReadTestData("animation/extreme_numbers.ase")};
-  for (size_t length = 0; length <= text.size(); ++length) inputs.push_back(text.substr(0, length));
-  for (const std::string& input : inputs) {
-    AnimationSet set = {};
-    ReadText(set, input);
-    ASSERT_EQ(List(set.tracks).size(), set.track_count) << input;
-    GeomObject node;
-    for (AnimationTrack* track = set.tracks; track != nullptr; track = track->next) {
-      ASSERT_NE(track->node_name[0], '\0') << input;
-      node.animation_track = track;
-      for (uint32_t frame : {0u, 1u, 2u, 3u, 100u, UINT32_MAX}) EvaluateNode(&set, &node, frame);
-    }
-    DestroyAnimationSet(&set);
+// Numbers at and beyond the ends of their ranges: ticks, ticks per frame that read as huge once unsigned,
+// coordinates that overflow a float, keys out of frame order; each track is posed at frames around and far
+// from its keys. (Cut and spoiled texts are the fuzz target's; malformed_blocks.ase ends inside a name.)
+TEST(AnimationReader, ExtremeNumbersReadAndPoseWithoutFault) {
+  AnimationSet set = {};
+  ReadText(set, ReadTestData("animation/extreme_numbers.ase"));
+  ASSERT_EQ(List(set.tracks).size(), 2u);
+  GeomObject node;
+  for (AnimationTrack* track = set.tracks; track != nullptr; track = track->next) {
+    node.animation_track = track;
+    for (uint32_t frame : {0u, 1u, 2u, 3u, 100u, UINT32_MAX}) EvaluateNode(&set, &node, frame);
   }
+  DestroyAnimationSet(&set);
 }

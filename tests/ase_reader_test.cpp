@@ -218,15 +218,4 @@ TEST(SceneLoad, OpeningAndHeaderDecideTheLoadedFlag) {
   EXPECT_EQ(std::string(scene.file_path), path.substr(0, NAME_SIZE - 1));
 }
 
-// Every prefix of a rich scene is a file that ends somewhere inside a block, a name or a number.
-TEST(SceneReader, SceneCutAtEveryByteLoadsWhatWasRead) {
-  ScopedTempDir dir;
-  const std::string whole = ReadTestData("scenes/rich.ase");
-  for (size_t length = 0; length <= whole.size(); ++length) {
-    AseScene scene;
-    const bool result = LoadSceneText(&scene, whole.substr(0, length));
-    ASSERT_EQ(result, length >= std::strlen("*3DSMAX_ASCIIEXPORT")) << "cut at " << length;
-  }
-}
-
 }  // namespace

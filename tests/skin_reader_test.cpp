@@ -116,18 +116,3 @@ TEST(SkinReader, ReportsStayInTheWorkingFolder) {
     EXPECT_FALSE(std::filesystem::is_regular_file("Body.txt") || std::filesystem::exists("sub/Body.txt"));
   }
 }
-
-TEST(SkinReader, SideFileCutAtEveryByteWritesAReportOnlyForACompleteSection) {
-  const std::string text = "*BONE \"Body\" {\n VERTEX 0 : \"Hip\" 1.0\n *BLEND_VERTEX 2 {\n *W 0 : \"Hip\" 0.2 *OFFSET 1 2 3\n"
-                           " *W 1 : \"Head\" 0.8 *OFFSET 1 2 3\n }\n}\n";
-  const size_t section_end = text.rfind('}') + 1;
-  for (size_t cut = 0; cut <= text.size(); ++cut) {
-    SCOPED_TRACE(cut);
-    ScopedTempDir dir;
-    SkinScene skin;
-    WriteTextFile("cut.txt", text.substr(0, cut));
-    EXPECT_TRUE(LoadSkinWeights(&skin.scene, "cut.ase"));
-    EXPECT_EQ(FileExists("Body.txt"), cut >= section_end);
-    EXPECT_LE(skin.body->weighted_vertex_count, 2u);
-  }
-}
