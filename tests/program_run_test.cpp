@@ -24,13 +24,6 @@ struct ProgramRun {
   std::string boxes;  // the lines of err that are message boxes, in order
 };
 
-bool IsBoxLine(const std::string& line) {
-  for (const char* caption : {"Report: ", "TIF Error: ", "ERROR: "}) {
-    if (line.rfind(caption, 0) == 0) return true;
-  }
-  return false;
-}
-
 // Runs the program headless in the working directory (a ScopedTempDir) on scene_path.
 ProgramRun RunProgram(const std::string& scene_path, const std::string& more = "") {
   const std::string command = "'" + BinaryDirPath("kestrel_sse") + "' --headless --frames " + std::to_string(FRAMES) +
@@ -42,7 +35,9 @@ ProgramRun RunProgram(const std::string& scene_path, const std::string& more = "
   run.err = ReadTextFile("stderr.txt");
   std::istringstream lines(run.err);
   for (std::string line; std::getline(lines, line);) {
-    if (IsBoxLine(line)) run.boxes += line + "\n";
+    for (const char* caption : {"Report: ", "TIF Error: ", "ERROR: "}) {
+      if (line.rfind(caption, 0) == 0) run.boxes += line + "\n";
+    }
   }
   return run;
 }
