@@ -33,18 +33,6 @@ void LayOutFolder() {
   WriteTextFile("scenes/.hidden.ase", "");
 }
 
-OPENFILENAMEA FileOpenRequest(char* buffer, DWORD size) {
-  OPENFILENAMEA ofn;
-  std::memset(&ofn, 0, sizeof(ofn));
-  ofn.lStructSize = 76;
-  ofn.lpstrFilter = SCENE_FILTERS;
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = buffer;
-  ofn.nMaxFile = size;
-  ofn.Flags = OFN_READONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-  return ofn;
-}
-
 }  // namespace
 
 TEST(FileFilters, PairsAndPatternsMatchAsTheDialogShowsThem) {
@@ -90,7 +78,13 @@ TEST(OpenFileDialog, QueuedAnswersAreCheckedLikeTypedPaths) {
   ASSERT_TRUE(StartPlatform(true));
   LayOutFolder();
   char path[260] = {};
-  OPENFILENAMEA ofn = FileOpenRequest(path, 128);
+  OPENFILENAMEA ofn = {};  // as File/Open fills it
+  ofn.lStructSize = 76;
+  ofn.lpstrFilter = SCENE_FILTERS;
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = path;
+  ofn.nMaxFile = 128;
+  ofn.Flags = OFN_READONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
 
   // A missing file is refused with the dialog's warning, and the next answer is taken.
   QueueOpenFileAnswer("scenes/missing.ase");
