@@ -26,7 +26,6 @@ struct AnimatedScene {
   T* Add(T*& head, const char* name, bool tracked) {
     T* node = new T();
     std::snprintf(node->name, sizeof(node->name), "%s", name);
-    node->node_tms[0] = NodeTm{};
     node->node_tms[0].pos = MakeVector(1, 2, 3);
     node->node_tms[0].rot_axis = MakeVector(0, 0, 1);
     node->node_tms[0].rot_angle = 0.5f;
@@ -38,17 +37,11 @@ struct AnimatedScene {
 };
 
 void AddRotation(AnimationTrack* track, uint32_t frame, Quaternion rotation) {
-  RotationKey key = {};
-  key.frame = frame;
-  key.rotation = rotation;
-  AppendRotationKey(track, key);
+  AppendRotationKey(track, RotationKey{{}, 0, 0, frame, rotation, nullptr});
 }
 
 void AddPosition(AnimationTrack* track, uint32_t frame, Vector3 position) {
-  PositionKey key = {};
-  key.frame = frame;
-  key.position = position;
-  AppendPositionKey(track, key);
+  AppendPositionKey(track, PositionKey{position, 0, frame, nullptr});
 }
 
 void ExpectMatrixNear(const Matrix4& got, const Matrix4& want, float tolerance = 1e-4f) {

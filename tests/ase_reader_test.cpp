@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -130,31 +129,24 @@ class SceneText {
   std::ostringstream out_;
 };
 
-// The load cases under tests/data/reader/: after a note, sections "=== name", the scene body (loaded
-// after the header line; none: the file of that name under tests/data/malformed/), a line "---", and
-// the text SceneText gives for the loaded scene followed by the boxes the load showed.
+// The load cases under tests/data/reader/: each body is loaded after the header line (none: the file of
+// that name under tests/data/malformed/) and must give the text SceneText writes for the loaded scene,
+// followed by the boxes the load showed.
 TEST(SceneLoad, EveryCaseLoadsAsItsDataFileSays) {
   int cases = 0;
   for (const char* file : {"blocks.txt", "mesh.txt", "materials.txt", "lights.txt", "build.txt", "malformed.txt"}) {
-    const std::string text = ReadTestData(std::string("reader/") + file);
-    for (size_t start = text.find("=== "); start != std::string::npos; ++cases) {
-      const size_t next = text.find("\n=== ", start);
-      const std::string section = text.substr(start + 4, next == std::string::npos ? next : next + 1 - start - 4);
-      start = next == std::string::npos ? next : next + 1;
-      const std::string name = section.substr(0, section.find('\n'));
-      const size_t rule = section.find("\n---\n", name.size());
-      ASSERT_NE(rule, std::string::npos) << section;
-      const std::string body = section.substr(name.size() + 1, rule + 1 - std::min(rule + 1, name.size() + 1));
-      SCOPED_TRACE(std::string(file) + ": " + name);
+    for (const DataCase& c : ReadDataCases(std::string("reader/") + file)) {
+      SCOPED_TRACE(std::string(file) + ": " + c.name);
+      ++cases;
       ScopedTempDir dir;
       AseScene scene;
       BeginCaptureMessageBoxes();
-      const bool read = body.empty() ? LoadScene(&scene, TestDataPath("malformed/" + name).c_str())
-                                     : LoadSceneText(&scene, WithHeader(body));
-      EXPECT_TRUE(read || name == "wrong_header.ase");
+      const bool read = c.input.empty() ? LoadScene(&scene, TestDataPath("malformed/" + c.name).c_str())
+                                        : LoadSceneText(&scene, WithHeader(c.input));
+      EXPECT_TRUE(read || c.name == "wrong_header.ase");
       std::string got = SceneText(scene).str();
       for (const CapturedMessageBox& box : EndCaptureMessageBoxes()) got += "box " + box.text + "\n";
-      EXPECT_EQ(got, section.substr(rule + 5));
+      EXPECT_EQ(got, c.expected);
     }
   }
   EXPECT_GE(cases, 40);
@@ -217,27 +209,13 @@ TEST(SceneLoad, OpeningAndHeaderDecideTheLoadedFlag) {
   // A report that cannot be created does not stop the load, and a long path is cut to its field.
   std::remove("test.txt");
   ASSERT_EQ(mkdir("test.txt", 0700), 0);
-  std::string folder = dir.path();
-  while (folder.size() < 150) {
-    folder += "/a_rather_long_folder_name";
-    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
-  }
+  const std::string folder = dir.path() + "/" + std::string(150, 'f');
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
   const std::string path = folder + "/scene.ase";
   WriteTextFile(path, WithHeader("*GEOMOBJECT { *NODE_NAME \"Box\" }"));
   ASSERT_TRUE(LoadScene(&scene, path.c_str()));
   EXPECT_EQ(scene.geom_object_count, 1);
   EXPECT_EQ(std::string(scene.file_path), path.substr(0, NAME_SIZE - 1));
-}
-
-// Every prefix of a rich scene is a file that ends somewhere inside a block, a name or a number.
-TEST(SceneReader, SceneCutAtEveryByteLoadsWhatWasRead) {
-  ScopedTempDir dir;
-  const std::string whole = ReadTestData("scenes/rich.ase");
-  for (size_t length = 0; length <= whole.size(); ++length) {
-    AseScene scene;
-    const bool result = LoadSceneText(&scene, whole.substr(0, length));
-    ASSERT_EQ(result, length >= std::strlen("*3DSMAX_ASCIIEXPORT")) << "cut at " << length;
-  }
 }
 
 }  // namespace

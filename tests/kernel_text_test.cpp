@@ -15,6 +15,5 @@ TEST(KernelText, WsprintfFormatsAsWin32DoesAndStopsAt1024Characters) {
   std::string long_text(2000, 'k');
   EXPECT_EQ(wsprintfA(out, "%s", long_text.c_str()), 1023);
   EXPECT_EQ(std::string(out), long_text.substr(0, 1023));
-  EXPECT_EQ(lstrlenA("light.ase"), 9);
   EXPECT_EQ(lstrlenA(nullptr), 0);
 }

@@ -1,5 +1,5 @@
-// The math builders' refusals and aliasing rules, and the conventions (row vectors, left-handed, rotation
-// sense) that the scene, animation and view code take from them.
+// The math builders' refusals, their in-place rule and the scales and quaternions the view and animation
+// code take from them; handedness and rotation sense show in the viewer's pictures and the poses.
 #include "math/math3d.h"
 
 #include <gtest/gtest.h>
@@ -47,18 +47,7 @@ TEST(Math3d, AffineInverseChecksItsColumnAndInPlaceReadsItsOwnResults) {
   EXPECT_FALSE(Same(m, inverse));
 }
 
-TEST(Math3d, ProductsMayWriteOverAnInput) {
-  const Matrix4 a = Filled(1.0f), b = Filled(-3.0f), c = Filled(0.5f);
-  Matrix4 expected, expected3, m = a, alias = c;
-  MatrixMultiply(expected, a, b);
-  MatrixMultiply(m, m, b);
-  EXPECT_TRUE(Same(m, expected));
-  MatrixMultiply3(expected3, a, b, c);
-  MatrixMultiply3(alias, a, b, alias);
-  EXPECT_TRUE(Same(alias, expected3));
-}
-
-TEST(Math3d, ProjectionAndViewRefuseDegenerateInputAndLookAlongZ) {
+TEST(Math3d, ProjectionAndViewRefuseDegenerateInput) {
   Matrix4 out = Filled(7.0f);
   EXPECT_EQ(MatrixProjection(out, 0.785398f, 0.75f, 1.0f, 1.005f), E_INVALIDARG);
   EXPECT_EQ(MatrixProjection(out, 0.0f, 0.75f, 1.0f, 100.0f), E_INVALIDARG);
@@ -72,10 +61,6 @@ TEST(Math3d, ProjectionAndViewRefuseDegenerateInputAndLookAlongZ) {
   EXPECT_FLOAT_EQ(out(3, 2), -2000.0f / 1999.0f);
 
   ASSERT_EQ(MatrixView(out, MakeVector(0, 0, -10), MakeVector(0, 0, 0), MakeVector(0, 1, 0)), S_OK);
-  Vector3 p;
-  TransformPoint(MakeVector(1, 0, 0), p, out);
-  EXPECT_NEAR(p.x, 1.0f, 1e-6f);   // left-handed: +x stays to the right
-  EXPECT_NEAR(p.z, 10.0f, 1e-6f);  // the target lies 10 ahead, +z into the screen
   // Up parallel to the view falls back to (0, 1, 0), then for a view along y to (0, 0, 1).
   ASSERT_EQ(MatrixView(out, MakeVector(0, 0, -10), MakeVector(0, 0, 0), MakeVector(0, 0, 1)), S_OK);
   EXPECT_NEAR(out(1, 1), 1.0f, 1e-6f);
@@ -91,16 +76,9 @@ TEST(Math3d, AxisAndQuaternionBuildTheSameRotation) {
   QuaternionFromAxisAngle(x, y, z, w, Normalize(axis), 0.7f);
   MatrixFromQuaternion(from_quaternion, x, y, z, w);
   for (int i = 0; i < 16; ++i) EXPECT_NEAR(from_axis.m[i], from_quaternion.m[i], 1e-6f) << i;
-  // Written for column vectors: a row vector is turned by the opposite angle.
-  MatrixRotationAxis(from_axis, MakeVector(0, 0, 1), 1.5707964f);
-  Vector3 p;
-  TransformPoint(MakeVector(1, 0, 0), p, from_axis);
-  EXPECT_NEAR(p.y, -1.0f, 1e-6f);
   // The quaternion keeps the axis's length: rotation keys are not normalised.
   QuaternionFromAxisAngle(x, y, z, w, MakeVector(0, 2, 0), 1.0f);
   EXPECT_FLOAT_EQ(y, 2.0f * std::sin(0.5f));
-  // A zero axis or normal is not guarded: degenerate faces light from NaN, as everywhere they appear.
-  EXPECT_TRUE(std::isnan(Normalize(MakeVector(0, 0, 0)).x));
 }
 
 }  // namespace

@@ -30,20 +30,7 @@ void LayOutFolder() {
   WriteTextFile("scenes/light.ase", "*3DSMAX_ASCIIEXPORT");
   WriteTextFile("scenes/ROOM.ASE", "*3DSMAX_ASCIIEXPORT");
   WriteTextFile("scenes/light.txt", "weights");
-  WriteTextFile("scenes/README", "no extension");
   WriteTextFile("scenes/.hidden.ase", "");
-}
-
-OPENFILENAMEA FileOpenRequest(char* buffer, DWORD size) {
-  OPENFILENAMEA ofn;
-  std::memset(&ofn, 0, sizeof(ofn));
-  ofn.lStructSize = 76;
-  ofn.lpstrFilter = SCENE_FILTERS;
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = buffer;
-  ofn.nMaxFile = size;
-  ofn.Flags = OFN_READONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-  return ofn;
 }
 
 }  // namespace
@@ -73,26 +60,17 @@ TEST(FileBrowserModel, WalksFoldersAndTakesTypedNames) {
   LayOutFolder();
   FileBrowser browser(ParseFilterPairs(SCENE_FILTERS), 0, "scenes", OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST, "");
   EXPECT_EQ(Names(browser), (std::vector<std::string>{"empty/", "light.ase", "ROOM.ASE"}));
-  browser.SetFilter(1);
-  EXPECT_EQ(Names(browser), (std::vector<std::string>{"empty/", "light.ase", "light.txt", "README", "ROOM.ASE"}));
-
   std::string chosen, message;
   // A typed wildcard becomes the filter; a folder name walks into it; ".." comes back out.
   EXPECT_EQ(browser.Submit("*.txt", &chosen, &message), FileBrowser::Outcome::LISTED);
   EXPECT_EQ(Names(browser), (std::vector<std::string>{"empty/", "light.txt"}));
   EXPECT_EQ(browser.Submit("empty", &chosen, &message), FileBrowser::Outcome::LISTED);
-  EXPECT_TRUE(Names(browser).empty());
-  EXPECT_TRUE(browser.EnterFolder(".."));
-  EXPECT_EQ(std::filesystem::path(browser.folder()).filename(), "scenes");
-
-  EXPECT_EQ(browser.Submit("  ", &chosen, &message), FileBrowser::Outcome::NOTHING);
+  EXPECT_TRUE(Names(browser).empty() && browser.EnterFolder(".."));
   // Windows separators in a typed path are separators here too.
   EXPECT_EQ(browser.Submit("empty\\..\\light.ase", &chosen, &message), FileBrowser::Outcome::CHOSEN);
   EXPECT_EQ(chosen, (std::filesystem::current_path() / "scenes" / "light.ase").string());
   EXPECT_EQ(browser.Submit("missing.ase", &chosen, &message), FileBrowser::Outcome::REFUSED);
   EXPECT_NE(message.find("File not found."), std::string::npos);
-  EXPECT_EQ(browser.Submit("nowhere/light.ase", &chosen, &message), FileBrowser::Outcome::REFUSED);
-  EXPECT_NE(message.find("Path does not exist."), std::string::npos);
 }
 
 TEST(OpenFileDialog, QueuedAnswersAreCheckedLikeTypedPaths) {
@@ -100,7 +78,13 @@ TEST(OpenFileDialog, QueuedAnswersAreCheckedLikeTypedPaths) {
   ASSERT_TRUE(StartPlatform(true));
   LayOutFolder();
   char path[260] = {};
-  OPENFILENAMEA ofn = FileOpenRequest(path, 128);
+  OPENFILENAMEA ofn = {};  // as File/Open fills it
+  ofn.lStructSize = 76;
+  ofn.lpstrFilter = SCENE_FILTERS;
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = path;
+  ofn.nMaxFile = 128;
+  ofn.Flags = OFN_READONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
 
   // A missing file is refused with the dialog's warning, and the next answer is taken.
   QueueOpenFileAnswer("scenes/missing.ase");

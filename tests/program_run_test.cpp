@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "tests/scene_fixtures.h"
 #include "tests/test_support.h"
@@ -22,15 +21,8 @@ struct ProgramRun {
   int status = -1;
   std::string out;
   std::string err;
-  std::vector<std::string> boxes;  // the lines of err that are message boxes, in order
+  std::string boxes;  // the lines of err that are message boxes, in order
 };
-
-bool IsBoxLine(const std::string& line) {
-  for (const char* caption : {"Report: ", "TIF Error: ", "ERROR: "}) {
-    if (line.rfind(caption, 0) == 0) return true;
-  }
-  return false;
-}
 
 // Runs the program headless in the working directory (a ScopedTempDir) on scene_path.
 ProgramRun RunProgram(const std::string& scene_path, const std::string& more = "") {
@@ -43,7 +35,9 @@ ProgramRun RunProgram(const std::string& scene_path, const std::string& more = "
   run.err = ReadTextFile("stderr.txt");
   std::istringstream lines(run.err);
   for (std::string line; std::getline(lines, line);) {
-    if (IsBoxLine(line)) run.boxes.push_back(line);
+    for (const char* caption : {"Report: ", "TIF Error: ", "ERROR: "}) {
+      if (line.rfind(caption, 0) == 0) run.boxes += line + "\n";
+    }
   }
   return run;
 }
@@ -58,35 +52,14 @@ void ExpectCleanRun(const ProgramRun& run) {
   EXPECT_TRUE(FileExists("kestrel.png"));
 }
 
-struct DamagedScene {
-  const char* file;
-  std::vector<std::string> boxes;
-};
-
+// The cases of tests/data/malformed/runs.txt: each scene there, and the boxes its run must show.
 TEST(ProgramRun, DamagedScenesRunCleanlyWithTheirMessages) {
-  const std::vector<std::string> no_light_no_camera = {"Report: Light Nothing", "Report: Camera is Nothing"};
-  const DamagedScene scenes[] = {
-      {"../../../assets/light.ase", {}},  // the default scene, for comparison
-      // The cut falls before the light and the camera.
-      {"truncated.ase", no_light_no_camera},
-      // Refused at the header, the empty scene is still set up.
-      {"wrong_header.ase", no_light_no_camera},
-      {"counts_beyond_data.ase", {}},
-      // The stray braces swallow the light and the camera into the first object.
-      {"unbalanced_braces.ase", no_light_no_camera},
-      {"unclosed_quote.ase", {}},
-      {"parent_cycle.ase", {}},
-      {"missing_bones.ase",
-       {"Report: Fail To Search Bone : NoSuchBone", "Report: Fail To Search Bone : Ghost", "Report: Not Bouned Vertx"}},
-      // Both bitmaps are refused silently and their faces drawn untextured.
-      {"lying_images.ase", {}},
-  };
-  for (const DamagedScene& scene : scenes) {
-    SCOPED_TRACE(scene.file);
+  for (const DataCase& c : ReadDataCases("malformed/runs.txt")) {
+    SCOPED_TRACE(c.name);
     ScopedTempDir dir;
-    const ProgramRun run = RunProgram(TestDataPath(std::string("malformed/") + scene.file));
+    const ProgramRun run = RunProgram(TestDataPath("malformed/" + c.name));
     ExpectCleanRun(run);
-    EXPECT_EQ(run.boxes, scene.boxes) << run.err;
+    EXPECT_EQ(run.boxes, c.expected) << run.err;
   }
 }
 
@@ -95,25 +68,10 @@ TEST(ProgramRun, FailuresEndWithTheirStatusAndNameTheCause) {
   ScopedTempDir dir;
   CopyDefaultScene(dir.path());
   std::filesystem::create_directory("folder");
-  const struct {
-    const char* scene;
-    const char* more;
-    int status;
-    const char* said;
-  } cases[] = {
-      {"missing.ase", "", 1, "kestrel: Cannot open \"missing.ase\": there is no such file.\n"},
-      {"folder", "", 1, "kestrel: Cannot open \"folder\": it is a folder.\n"},
-      {"light.ase", "--screenshot folder", 1, "kestrel: cannot write the screenshot \"folder\": it is a folder\n"},
-      {"light.ase", "--screenshot nowhere/x.png", 1,
-       "kestrel: cannot write the screenshot \"nowhere/x.png\": No such file or directory\n"},
-      {"light.ase", "--device 9", 2, "kestrel: --device 9 is past the list: the devices are 0 to "},
-      {"light.ase", "--device 1 --mode 999", 2, "kestrel: --mode 999 is past the list: the modes of device 1 are 0 to "},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.scene) + " " + c.more);
-    const ProgramRun run = RunProgram(c.scene, c.more);
-    EXPECT_EQ(run.status, c.status);
-    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+  for (const DataCase& c : ReadDataCases("malformed/failures.txt")) {
+    SCOPED_TRACE(c.name + " " + c.input);
+    const ProgramRun run = RunProgram(c.name, c.input.substr(0, c.input.find('\n')));
+    EXPECT_EQ(std::to_string(run.status) + " " + run.err.substr(0, c.expected.size() - 2), c.expected);
     EXPECT_EQ(run.out, "");
     EXPECT_FALSE(FileExists("kestrel.png"));
   }

@@ -82,8 +82,6 @@ LightObject* AddLight(AseScene& scene, const Vector3& file_position) {
   return light;
 }
 
-D3DCOLORVALUE Colour(float r, float g, float b) { return D3DCOLORVALUE{r, g, b, 1.0f}; }
-
 Material* SetMaterials(AseScene& scene, uint8_t count, uint8_t submaterial_count) {
   scene.material_count = count;
   scene.materials = NewZeroedArray<Material>(count);

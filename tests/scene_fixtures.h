@@ -30,7 +30,6 @@ void SetTextureMapping(GeomObject* object, std::initializer_list<TexCoord> coord
                        std::initializer_list<uint16_t> corners);
 void SetTranslation(SceneNode* node, const Vector3& file_position);
 LightObject* AddLight(AseScene& scene, const Vector3& file_position);
-D3DCOLORVALUE Colour(float r, float g, float b);
 // Material table of `count` entries; entry 0 gets `submaterial_count` sub-materials.
 Material* SetMaterials(AseScene& scene, uint8_t count, uint8_t submaterial_count = 0);
 // Appends one influence to the weight entry of vertex v, creating the table on first use; the filled

@@ -13,11 +13,7 @@ namespace {
 const float S6 = 0x1.2118d2p-1f, C6 = 0x1.a69264p-1f;  // sin 0.6 and cos 0.6 as floats
 
 bool SameFloat(float got, float want) {
-  if (std::isnan(want)) return std::isnan(got);
-  uint32_t a, b;
-  std::memcpy(&a, &got, 4);
-  std::memcpy(&b, &want, 4);
-  return a == b;
+  return std::isnan(want) ? std::isnan(got) : std::memcmp(&got, &want, sizeof(float)) == 0;
 }
 
 TEST(SlerpQuaternion, GivesEachExampleToTheBit) {
@@ -50,24 +46,6 @@ TEST(SlerpQuaternion, GivesEachExampleToTheBit) {
       EXPECT_TRUE(SameFloat(got[lane], want[lane])) << c.what << ", lane " << lane << ": " << std::hexfloat
                                                     << got[lane] << " for " << want[lane];
     }
-  }
-}
-
-TEST(SlerpQuaternion, OutputMayAliasEitherInputAtAnyAddress) {
-  const Quaternion q0 = {0.1f, 0.2f, 0.3f, 0.9f};
-  const Quaternion q1 = {-0.3f, 0.5f, 0.1f, 0.8f};
-  Quaternion expected;
-  SlerpQuaternion(&expected, &q0, &q1, 0.3f);
-  // Four-byte offsets put the operands off every 16-byte boundary.
-  alignas(16) float buffer[12];
-  Quaternion* a = reinterpret_cast<Quaternion*>(buffer + 1);
-  Quaternion* b = reinterpret_cast<Quaternion*>(buffer + 6);
-  for (bool into_q0 : {true, false}) {
-    *a = q0;
-    *b = q1;
-    Quaternion* out = into_q0 ? a : b;
-    SlerpQuaternion(out, a, b, 0.3f);
-    EXPECT_EQ(std::memcmp(out, &expected, sizeof(expected)), 0);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -46,6 +47,22 @@ std::string ReadTestData(const std::string& name) {
   std::string contents = ReadTextFile(TestDataPath(name), &exists);
   if (!exists) throw std::runtime_error("missing test data " + name);
   return contents;
+}
+
+std::vector<DataCase> ReadDataCases(const std::string& name) {
+  const std::string text = ReadTestData(name);
+  std::vector<DataCase> cases;
+  for (size_t start = text.find("=== "), next; start != std::string::npos; start = next) {
+    next = text.find("\n=== ", start);
+    const std::string section = text.substr(start + 4, next == std::string::npos ? next : next + 1 - start - 4);
+    if (next != std::string::npos) ++next;
+    const size_t title = section.find('\n'), rule = section.find("\n---\n", title);
+    if (rule == std::string::npos) throw std::runtime_error("no \"---\" in " + name + ": " + section);
+    cases.push_back({section.substr(0, title), section.substr(title + 1, rule + 1 - std::min(rule + 1, title + 1)),
+                     section.substr(rule + 5)});
+  }
+  if (cases.empty()) throw std::runtime_error("no cases in " + name);
+  return cases;
 }
 
 std::string BinaryDirPath(const std::string& name) { return std::string(KESTREL_BINARY_DIR) + "/" + name; }

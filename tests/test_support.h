@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "math/math3d.h"
 
@@ -30,6 +31,12 @@ std::string TestDataPath(const std::string& name);
 // A fixture file under tests/data, whole; throws (failing the test) when it is missing, so that a lost
 // fixture never passes as an empty one.
 std::string ReadTestData(const std::string& name);
+// The cases of a data file under tests/data: after a note, sections "=== name", an input, a line
+// "---", and what the input must give (the rest of the section).
+struct DataCase {
+  std::string name, input, expected;
+};
+std::vector<DataCase> ReadDataCases(const std::string& name);
 // The default scene, its side file and its bitmaps, by the names under assets/.
 constexpr int DEFAULT_SCENE_FILE_COUNT = 6;
 extern const char* const DEFAULT_SCENE_FILES[DEFAULT_SCENE_FILE_COUNT];

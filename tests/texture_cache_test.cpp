@@ -25,12 +25,6 @@ class TextureCacheTest : public DeviceTest {
     DeviceTest::TearDown();
   }
 
-  std::vector<TextureEntry*> Entries() const {
-    std::vector<TextureEntry*> entries;
-    for (TextureEntry* entry = g_texture_cache; entry != nullptr; entry = entry->next) entries.push_back(entry);
-    return entries;
-  }
-
   ScopedTempDir dir_;
   Renderer renderer_;
 };
@@ -55,7 +49,8 @@ TEST_F(TextureCacheTest, KeepsEveryLoadInOrderAndFindsTheFirstByExactName) {
   LoadTexture(renderer_.device, "wall.bmp");
   LoadTexture(renderer_.device, "wall.tif");
   LoadTexture(renderer_.device, "broken.tif");
-  const std::vector<TextureEntry*> entries = Entries();
+  std::vector<TextureEntry*> entries;
+  for (TextureEntry* entry = g_texture_cache; entry != nullptr; entry = entry->next) entries.push_back(entry);
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_STREQ(entries[1]->name, "wall.tif");
   EXPECT_NE(entries[0]->surface, entries[1]->surface);

@@ -55,21 +55,18 @@ TEST_F(ScenePathTest, ChoosesTheReaderByTheLastThreeCharactersExactly) {
   } cases[] = {
       {"wall.tif", &tiff, 0},   {"WALL.TIF", &tiff, 0},  {"wall.tga", &tga, 255}, {"WALL.TGA", &tga, 255},
       {"wall.Tif", &tiff, -1},  {"wall.tiff", &tiff, -1}, {"wall.Tga", &tga, -1},  {"wall.bmp", &tga, -1},
-      {"if", &tiff, -1},        {"a", &tga, -1},          {"", &tga, -1},
+      {"if", &tiff, -1},        {"a", &tga, -1},          {"", &tga, -1},        {nullptr, &tga, -1},
   };
   for (const auto& c : cases) {
-    if (c.name[0] != '\0') WriteTextFile(c.name, *c.contents);
+    if (c.name != nullptr && c.name[0] != '\0') WriteTextFile(c.name, *c.contents);
     TextureEntry entry = {};
     uint8_t* picture = nullptr;
-    ASSERT_EQ(LoadPicture(entry, c.name, picture), c.alpha >= 0) << c.name;
+    ASSERT_EQ(LoadPicture(entry, c.name, picture), c.alpha >= 0) << (c.name != nullptr ? c.name : "null");
     if (picture == nullptr) continue;
     EXPECT_EQ(entry.width, 5);
     EXPECT_EQ(picture[PICTURE_A], c.alpha) << c.name;
     FreePicture(picture);
   }
-  TextureEntry entry = {};
-  uint8_t* picture = nullptr;
-  EXPECT_FALSE(LoadPicture(entry, nullptr, picture));
 }
 
 }  // namespace

@@ -11,14 +11,9 @@
 namespace {
 
 std::string TgaHeader(uint8_t image_type, uint16_t width, uint16_t height) {
-  std::string header(18, '\0');
-  header[2] = static_cast<char>(image_type);
-  header[12] = static_cast<char>(width & 0xFF);
-  header[13] = static_cast<char>(width >> 8);
-  header[14] = static_cast<char>(height & 0xFF);
-  header[15] = static_cast<char>(height >> 8);
-  header[16] = 24;
-  return header;
+  const uint8_t bytes[18] = {0, 0, image_type, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(width), uint8_t(width >> 8),
+                             uint8_t(height), uint8_t(height >> 8), 24, 0};
+  return std::string(reinterpret_cast<const char*>(bytes), sizeof(bytes));
 }
 
 // The usual file, bottom-left origin and bottom row first (tests/data/images/README.md says how it was
