@@ -13,22 +13,6 @@ constexpr float UV_BOUND = 10000.0f;
 // The corner slots in lightmap coordinates (0, 0), (0, 1), (1, 1), (1, 0).
 enum Corner { CORNER_00 = 0, CORNER_01 = 1, CORNER_11 = 2, CORNER_10 = 3 };
 
-enum FrameReport : uint8_t {
-  REPORT_NO_CASE = 1,
-  REPORT_NO_POINT = 2,
-  REPORT_NO_PAIR = 4,
-  REPORT_NO_CORNER = 8,
-  REPORT_NO_CORNERS_FOUND = 16,
-};
-
-void Report(FrameReportGate* gate, FrameReport report, const char* text) {
-  if (gate != nullptr) {
-    if ((gate->shown & report) != 0) return;
-    gate->shown |= report;
-  }
-  ShowReport(text);
-}
-
 void SetCorner(CornerSlot corners[4], int corner, const Vector3& position) {
   corners[corner].position = position;
   corners[corner].present = 1;
@@ -55,7 +39,7 @@ void CompleteParallelogram(CornerSlot corners[4]) {
   }
 }
 
-void SolveFromTwoCorners(CornerSlot corners[4], const Vector3& point, float s, float t, FrameReportGate* gate) {
+void SolveFromTwoCorners(CornerSlot corners[4], const Vector3& point, float s, float t) {
   const auto present = [corners](int a, int b) { return corners[a].present && corners[b].present; };
   const Vector3& c0 = corners[CORNER_00].position;
   const Vector3& c1 = corners[CORNER_01].position;
@@ -78,13 +62,12 @@ void SolveFromTwoCorners(CornerSlot corners[4], const Vector3& point, float s, f
   } else if (present(CORNER_00, CORNER_01)) {
     SetCorner(corners, CORNER_10, Subtract(point, ScaleVector(t, Subtract(c1, c0))));
   } else {
-    Report(gate, REPORT_NO_PAIR, "Cannot Calc");
+    ShowReport("Cannot Calc");
     std::memset(corners, 100, 4 * sizeof(CornerSlot));
   }
 }
 
-void SolveFromOneCorner(CornerSlot corners[4], const PointSlot& u_edge, const PointSlot& v_edge,
-                        FrameReportGate* gate) {
+void SolveFromOneCorner(CornerSlot corners[4], const PointSlot& u_edge, const PointSlot& v_edge) {
   const Vector3& p1 = v_edge.position;
   const Vector3& p2 = u_edge.position;
   const float s1 = v_edge.s;
@@ -96,30 +79,29 @@ void SolveFromOneCorner(CornerSlot corners[4], const PointSlot& u_edge, const Po
   if (corners[CORNER_01].present) {
     const Vector3 sum = Add(Subtract(p1, ScaleVector(s1, p2)), ScaleVector(s1, ScaleVector(t2, c1)));
     SetCorner(corners, CORNER_00, DivideVector(sum, (s1 * t2 - s1) + 1.0f));
-    SolveFromTwoCorners(corners, p2, s1, t2, gate);
+    SolveFromTwoCorners(corners, p2, s1, t2);
   } else if (corners[CORNER_11].present) {
     const Vector3 blend = Subtract(Add(ScaleVector(s1, p2), ScaleVector(t2, c2)), MultiplyVector(ScaleVector(s1, c2), t2));
     const Vector3 sum = Subtract(Add(blend, p1), p2);
     SetCorner(corners, CORNER_10, DivideVector(sum, s1 + (t2 - s1 * t2)));
-    SolveFromTwoCorners(corners, p2, s1, t2, gate);
+    SolveFromTwoCorners(corners, p2, s1, t2);
   } else if (corners[CORNER_10].present) {
     const Vector3 sum = Add(Subtract(p2, ScaleVector(t2, p1)), ScaleVector(t2, ScaleVector(s1, c3)));
     SetCorner(corners, CORNER_00, DivideVector(sum, (t2 * s1 - t2) + 1.0f));
-    SolveFromTwoCorners(corners, p1, s1, t2, gate);
+    SolveFromTwoCorners(corners, p1, s1, t2);
   } else if (corners[CORNER_00].present) {
     const Vector3 sum = Subtract(Subtract(p2, ScaleVector(t2, p1)), ScaleVector(s1 * t2 - t2, c0));
     SetCorner(corners, CORNER_10, DivideVector(sum, 1.0f - s1 * t2));
-    SolveFromTwoCorners(corners, p1, s1, t2, gate);
+    SolveFromTwoCorners(corners, p1, s1, t2);
   } else {
-    Report(gate, REPORT_NO_CORNER, "Cannot Calc 1V");
+    ShowReport("Cannot Calc 1V");
     std::memset(corners, 0, 4 * sizeof(CornerSlot));
     return;
   }
   CompleteParallelogram(corners);
 }
 
-void FitUvRectangle(FaceFrame& frame, const MeshVertex vertices[3], MeshVertex out_corners[4],
-                    FrameReportGate* gate) {
+void FitUvRectangle(FaceFrame& frame, const MeshVertex vertices[3], MeshVertex out_corners[4]) {
   std::memset(out_corners, 0, 4 * sizeof(MeshVertex));
   CornerSlot corners[4] = {};
   PointSlot interior = {};
@@ -191,7 +173,7 @@ void FitUvRectangle(FaceFrame& frame, const MeshVertex vertices[3], MeshVertex o
       ++interior_count;
     } else {
       // Only coordinates that are not numbers get here; the vertex keeps them as its (s, t).
-      Report(gate, REPORT_NO_CASE, "hohoho");
+      ShowReport("hohoho");
       continue;
     }
     entry.u = s;
@@ -209,26 +191,26 @@ void FitUvRectangle(FaceFrame& frame, const MeshVertex vertices[3], MeshVertex o
     } else if (v_edge_count == 1) {
       point = &v_edge;
     } else {
-      Report(gate, REPORT_NO_POINT, "cannot Calc");
+      ShowReport("cannot Calc");
       std::memset(out_corners, 100, 4 * sizeof(MeshVertex));
       return;
     }
-    SolveFromTwoCorners(corners, point->position, point->s, point->t, gate);
+    SolveFromTwoCorners(corners, point->position, point->s, point->t);
     CompleteParallelogram(corners);
   } else if (corner_count == 1) {
-    SolveFromOneCorner(corners, u_edge, v_edge, gate);
+    SolveFromOneCorner(corners, u_edge, v_edge);
   } else if (corner_count == 0) {
-    Report(gate, REPORT_NO_CORNERS_FOUND, "0");
+    ShowReport("0");
     return;
   }
   for (int k = 0; k < 4; ++k) out_corners[k].position = corners[k].position;
 }
 
-bool BuildFaceFrame(FaceFrame& frame, const MeshVertex vertices[3], FrameReportGate* gate) {
+bool BuildFaceFrame(FaceFrame& frame, const MeshVertex vertices[3]) {
   std::memset(frame.corners, 0, sizeof(frame.corners));
   frame.normal = FaceNormal(vertices[0].position, vertices[1].position, vertices[2].position);
   MeshVertex block[4] = {};
-  FitUvRectangle(frame, vertices, block, gate);
+  FitUvRectangle(frame, vertices, block);
   for (int k = 0; k < 4; ++k) frame.corners[k] = block[k].position;
   return true;
 }

@@ -25,24 +25,15 @@ struct PointSlot {
   float s, t;
 };
 
-// Which frame messages were already shown. A build passes one so that a mesh full of bad triangles
-// shows each message once instead of one modal box per triangle; without one every failure is shown.
-struct FrameReportGate {
-  uint8_t shown = 0;
-};
-
 // Fills the frame of the triangle (vertices in face order) and returns true.
-bool BuildFaceFrame(FaceFrame& frame, const MeshVertex vertices[3], FrameReportGate* gate = nullptr);
+bool BuildFaceFrame(FaceFrame& frame, const MeshVertex vertices[3]);
 // Classifies the vertices against their texture-coordinate rectangle, writes their lightmap (s, t) into
 // frame.vertices and the four corner positions into out_corners (a position in the first 12 bytes of
 // each 32-byte record); the failure paths leave the block zero or filled with the byte 100.
-void FitUvRectangle(FaceFrame& frame, const MeshVertex vertices[3], MeshVertex out_corners[4],
-                    FrameReportGate* gate = nullptr);
+void FitUvRectangle(FaceFrame& frame, const MeshVertex vertices[3], MeshVertex out_corners[4]);
 // Sets every missing corner from the other three, in four passes over corners 0 to 3.
 void CompleteParallelogram(CornerSlot corners[4]);
 // Sets the one corner that the first present pair and the point at (s, t) determine.
-void SolveFromTwoCorners(CornerSlot corners[4], const Vector3& point, float s, float t,
-                         FrameReportGate* gate = nullptr);
+void SolveFromTwoCorners(CornerSlot corners[4], const Vector3& point, float s, float t);
 // Solves the missing corners from the one present corner and the two edge points.
-void SolveFromOneCorner(CornerSlot corners[4], const PointSlot& u_edge, const PointSlot& v_edge,
-                        FrameReportGate* gate = nullptr);
+void SolveFromOneCorner(CornerSlot corners[4], const PointSlot& u_edge, const PointSlot& v_edge);

@@ -23,12 +23,12 @@ bool FetchFaceVertices(const GeomObject* object, const uint16_t* indices, MeshVe
   return true;
 }
 
-void BakeTriangle(const GeomObject* object, FaceGroup* group, uint32_t i, FrameReportGate* gate) {
+void BakeTriangle(const GeomObject* object, FaceGroup* group, uint32_t i) {
   MeshVertex mesh[3];
   if (!FetchFaceVertices(object, group->face_indices + size_t{i} * 3, mesh)) return;
   FaceFrame& frame = group->face_frames[i];
   GroupLightmap* lightmap = group->lightmap;
-  BuildFaceFrame(frame, mesh, gate);
+  BuildFaceFrame(frame, mesh);
   PlaceTexels(lightmap, i, frame.corners, frame.normal);
   for (MeshVertex& corner : frame.vertices) MapLightmapCoords(lightmap, i, corner.u, corner.v);
   LightmapVertex* out = group->lightmap_vertices + size_t{i} * 3;
@@ -88,18 +88,14 @@ bool CreateGroupLightmap(GroupLightmap* lightmap, IDirect3DDevice7* device, uint
 void BuildObjectLightmaps(GeomObject* object, IDirect3DDevice7* device, const Vector4& light) {
   if (object == nullptr) return;
   // One box per kind of failure for the whole object, not one per triangle or group.
-  FrameReportGate gate;
-  bool texture_reported = false;
+  ReportOncePerKind once;
   for (FaceGroup* group = object->face_groups; group != nullptr && group->face_frames == nullptr; group = group->next) {
     // Whatever a group holds without frames is a leftover; rebuilding over it would leak it.
     ReleaseFaceGroupLightmaps(group);
     if (group->face_count == 0 || group->face_indices == nullptr) continue;
     if (!AllocateGroupLightmaps(object, group, device)) continue;
-    if (device != nullptr && group->lightmap->surface == nullptr && !texture_reported) {
-      ShowReport("Cannot Create Lightmap");
-      texture_reported = true;
-    }
-    for (uint32_t i = 0; i < group->face_count; ++i) BakeTriangle(object, group, i, &gate);
+    if (device != nullptr && group->lightmap->surface == nullptr) ShowReport("Cannot Create Lightmap");
+    for (uint32_t i = 0; i < group->face_count; ++i) BakeTriangle(object, group, i);
     RelightGroup(group->lightmap, light);
   }
 }
