@@ -103,26 +103,32 @@ bool ReadFaceList(AseScene* scene, GeomObject* object) {
   TextStream& stream = *scene->scene_file;
   // Wider than the 16-bit count, so that surplus face lines never wrap onto the first faces.
   uint32_t n = 0;
+  // The face that the labels met now belong to: none before the first face line and past face_count.
+  uint16_t* face = nullptr;
+  uint8_t* material_id = nullptr;
   return ReadBlock(stream, [&](const char* token) {
-    if (!MatchKeyword(token, "*MESH_FACE")) return;
-    if (n < object->face_count) {
-      // The face label, then eight labelled numbers: corners A, B, C, edges AB, BC, CA, the smoothing
-      // group and the material id. Labels are consumed whatever they hold.
-      char label[TOKEN_SIZE];
-      stream.ReadToken(label);
-      int32_t values[8];
-      for (int32_t& value : values) {
-        stream.ReadToken(label);
-        value = ReadInt(stream);
-      }
-      uint16_t* face = object->faces + 3 * static_cast<size_t>(n);
-      // B and C change places to keep the winding under the exchanged axes.
-      face[0] = static_cast<uint16_t>(values[0]);
-      face[1] = static_cast<uint16_t>(values[2]);
-      face[2] = static_cast<uint16_t>(values[1]);
-      object->face_material_ids[n] = static_cast<uint8_t>(values[7]);
+    if (MatchKeyword(token, "*MESH_FACE")) {
+      const bool listed = n < object->face_count;
+      face = listed ? object->faces + 3 * static_cast<size_t>(n) : nullptr;
+      material_id = listed ? object->face_material_ids + n : nullptr;
+      if (n < UINT32_MAX) ++n;
+      return;
     }
-    if (n < UINT32_MAX) ++n;
+    if (face == nullptr) return;
+    // A value is taken only after its own label: exporters leave out the edge flags, the smoothing
+    // group or the material id, and write the smoothing group as a list, so counting fields would take
+    // the next line's. The face label, the edge flags and the smoothing groups pass as ignored tokens;
+    // a corner or id that is not written stays 0. B and C change places to keep the winding under the
+    // exchanged axes.
+    if (MatchKeywordExact(token, "A:")) {
+      face[0] = static_cast<uint16_t>(ReadInt(stream));
+    } else if (MatchKeywordExact(token, "B:")) {
+      face[2] = static_cast<uint16_t>(ReadInt(stream));
+    } else if (MatchKeywordExact(token, "C:")) {
+      face[1] = static_cast<uint16_t>(ReadInt(stream));
+    } else if (MatchKeyword(token, "*MESH_MTLID")) {
+      *material_id = static_cast<uint8_t>(ReadInt(stream));
+    }
   });
 }
 

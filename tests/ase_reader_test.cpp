@@ -7,6 +7,7 @@
 #include <cstring>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/test_hooks.h"
 #include "scene/ase_reader.h"
@@ -162,10 +163,10 @@ std::string Repeat(const std::string& text, int times) {
 TEST(SceneReader, OverlongListsAndNestingStayBounded) {
   ScopedTempDir dir;
   AseScene scene;
-  // The first bare line takes the next eight keywords as its labels, so the real line is the 65537th that
-  // the list counts: a 16-bit face number would be back at 0 there.
+  // Every bare line is a face of its own, so the real line is the 65537th that the list counts: a
+  // 16-bit face number would be back at 0 there.
   ASSERT_TRUE(LoadSceneText(&scene, WithHeader("*GEOMOBJECT { *NODE_NAME \"M\" *MESH { *MESH_NUMFACES 1"
-                                               " *MESH_FACE_LIST {" + Repeat(" *MESH_FACE", 65536 + 8) +
+                                               " *MESH_FACE_LIST {" + Repeat(" *MESH_FACE", 65536) +
                                                " *MESH_FACE 9: A: 9 B: 9 C: 9 AB: 1 BC: 1 CA: 0 *MESH_SMOOTHING 0"
                                                " *MESH_MTLID 9 } } }")));
   EXPECT_EQ(scene.geom_objects->faces[0], 0);
@@ -181,6 +182,38 @@ TEST(SceneReader, OverlongListsAndNestingStayBounded) {
   EXPECT_GE(depth, 1);
   EXPECT_LE(depth, 100);
   EXPECT_EQ(scene.geom_object_count, 1);
+}
+
+// Every combination of a face line's optional fields, in the exporters' order and shuffled, stands between
+// two complete lines: each line is read to its end by its labels, so no line takes its neighbour's
+// corners or id, and a line without a material id has id 0.
+TEST(SceneReader, FaceLinesAreReadByTheirLabelsWhateverFieldsTheyHold) {
+  const char* const EDGES[] = {"", " AB: 1 BC: 0 CA: 1"};
+  const char* const SMOOTHING[] = {"", " *MESH_SMOOTHING", " *MESH_SMOOTHING 4", " *MESH_SMOOTHING 1,2,3"};
+  const char* const IDS[] = {"", " *MESH_MTLID 7"};
+  const std::string first = "*MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 0 *MESH_SMOOTHING 1 *MESH_MTLID 1\n";
+  const std::string last = "*MESH_FACE 2: A: 6 B: 7 C: 8 AB: 1 BC: 1 CA: 0 *MESH_SMOOTHING 1 *MESH_MTLID 2\n";
+  for (bool shuffled : {false, true}) {
+    for (const char* edges : EDGES) {
+      for (const char* smoothing : SMOOTHING) {
+        for (const char* id : IDS) {
+          const std::string middle = shuffled ? std::string("*MESH_FACE 1:") + id + smoothing + edges + " C: 5 A: 3 B: 4"
+                                              : std::string("*MESH_FACE 1: A: 3 B: 4 C: 5") + edges + smoothing + id;
+          SCOPED_TRACE(middle);
+          ScopedTempDir dir;
+          AseScene scene;
+          ASSERT_TRUE(LoadSceneText(&scene, WithHeader("*GEOMOBJECT { *NODE_NAME \"M\" *MESH { *MESH_NUMFACES 3\n"
+                                                       "*MESH_FACE_LIST {\n" + first + middle + "\n" + last +
+                                                       "} } }")));
+          const GeomObject& mesh = *scene.geom_objects;
+          ASSERT_EQ(mesh.face_count, 3u);
+          EXPECT_EQ(std::vector<uint16_t>(mesh.faces, mesh.faces + 9), (std::vector<uint16_t>{0, 2, 1, 3, 5, 4, 6, 8, 7}));
+          EXPECT_EQ(std::vector<int>(mesh.face_material_ids, mesh.face_material_ids + 3),
+                    (std::vector<int>{1, id[0] != '\0' ? 7 : 0, 2}));
+        }
+      }
+    }
+  }
 }
 
 TEST(SceneLoad, OpeningAndHeaderDecideTheLoadedFlag) {
