@@ -243,8 +243,10 @@ void BuildRenderables(AseScene* scene) {
   if (scene == nullptr) return;
   for (GeomObject* object = scene->geom_objects; object != nullptr; object = NextNode(object)) {
     SplitVerticesByTexCoord(object);
-    // Parents are looked up only now, so a child listed before its parent still finds it.
-    SetParent(object, scene->FindGeomObject(object->parent_name));
+    // Parents are looked up only now, so a child listed before its parent still finds it. An object that
+    // names no parent has none, also in a scene that holds an object with an empty name.
+    const char* parent_name = object->parent_name;
+    SetParent(object, parent_name[0] != '\0' ? scene->FindGeomObject(parent_name) : nullptr);
     BindSkin(object);
     BuildFaceGroups(scene, object);
   }
