@@ -228,10 +228,10 @@ void ReadAnimationStream(AnimationSet* set, TextStream& stream) {
   Report(set, "TicksPerFrame = %d\n", static_cast<int>(set->ticks_per_frame));
 }
 
-void ReadAnimationFile(AnimationSet* set, const char* path) {
+void ReadAnimationFile(AnimationSet* set, const char* path, const std::string& report_path) {
   TextStream stream;
   if (set == nullptr || !stream.Open(path)) return;
-  set->report_file = std::fopen("out.txt", "w");
+  set->report_file = report_path.empty() ? nullptr : std::fopen(report_path.c_str(), "w");
   ReadAnimationStream(set, stream);
   stream.Close();
   if (set->report_file != nullptr) std::fclose(set->report_file);

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "math/math3d.h"
 
@@ -66,10 +67,11 @@ struct AnimationSet {
 // Frees every key of every track and the tracks; the set itself stays (its owner frees it).
 void DestroyAnimationSet(AnimationSet* set);
 
-// Fills a zeroed set from the scene file at path and writes the trace "out.txt" into the working
-// directory. A file that cannot be opened leaves the set empty and creates no trace; a trace that
-// cannot be created is skipped while the file is still read.
-void ReadAnimationFile(AnimationSet* set, const char* path);
+// Fills a zeroed set from the scene file at path, read whole first, and then writes the trace to
+// report_path ("out.txt" in the working directory unless the caller needs another name; empty for
+// none). A file that cannot be opened leaves the set empty and creates no trace; a trace that cannot
+// be created is skipped while the file is still read.
+void ReadAnimationFile(AnimationSet* set, const char* path, const std::string& report_path = "out.txt");
 // The token scan over an open stream and the summary lines, written to set->report_file when it is
 // open. ReadAnimationFile's body, for callers that hold the text in memory.
 void ReadAnimationStream(AnimationSet* set, TextStream& stream);
@@ -90,7 +92,8 @@ void AppendPositionKey(AnimationTrack* track, const PositionKey& key);
 void AppendScaleKey(AnimationTrack* track, const ScaleKey& key);
 
 // Reads the file into a new set appended to the scene's sets, binds the geometric objects and lights
-// to it by name and makes it current. A file that cannot be read still yields an empty set that
+// to it by name and makes it current. The trace goes to "out.txt" unless that would replace a file the
+// scene reads (its input_files). A file that cannot be read still yields an empty set that
 // unbinds every node. Null only when the set cannot be allocated.
 AnimationSet* LoadAnimation(AseScene* scene, const char* path);
 // Every node of the list gets the set's track of its exact name, or none.

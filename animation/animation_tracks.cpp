@@ -24,7 +24,8 @@ AnimationSet* LoadAnimation(AseScene* scene, const char* path) {
   if (scene == nullptr) return nullptr;
   AnimationSet* set = new (std::nothrow) AnimationSet();
   if (set == nullptr) return nullptr;
-  ReadAnimationFile(set, path);
+  if (path != nullptr) scene->input_files.Add(path, "the scene file");
+  ReadAnimationFile(set, path, scene->input_files.ReportPath("out.txt"));
 
   set->next = nullptr;
   if (scene->animation_sets == nullptr) {

@@ -2,11 +2,13 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "scene/ase_reader_internal.h"
 #include "scene/renderable_build.h"
 #include "scene/scene_report.h"
 #include "skin/skin_reader.h"
+#include "texture/resolve_path.h"
 
 namespace {
 
@@ -17,6 +19,27 @@ void CloseStreams(AseScene* scene) {
   if (scene->report_file != nullptr) std::fclose(scene->report_file);
   scene->report_file = nullptr;
   scene->scene_file = nullptr;
+}
+
+void ListMaterialBitmaps(InputFiles& inputs, const Material& material, const std::string& scene_folder) {
+  if (material.bitmap_name[0] != '\0') {
+    for (const std::string& place : ScenePathCandidates(material.bitmap_name, scene_folder)) {
+      inputs.Add(place, "the bitmap");
+    }
+  }
+  for (int i = 0; material.submaterials != nullptr && i < material.submaterial_count; ++i) {
+    ListMaterialBitmaps(inputs, material.submaterials[i], scene_folder);
+  }
+}
+
+// The scene file and every place where a bitmap it names would be looked for; the skin reader adds
+// the side file itself.
+void ListInputFiles(AseScene* scene, const char* path) {
+  scene->input_files.Add(path, "the scene file");
+  const std::string scene_folder = SceneFolderOf(path);
+  for (int i = 0; scene->materials != nullptr && i < scene->material_count; ++i) {
+    ListMaterialBitmaps(scene->input_files, scene->materials[i], scene_folder);
+  }
 }
 
 }  // namespace
@@ -53,7 +76,6 @@ bool LoadScene(AseScene* scene, const char* path) {
   }
   scene->loaded = 1;
   scene->scene_file = &stream;
-  scene->report_file = std::fopen(REPORT_FILE_NAME, "wt");
 
   char token[TOKEN_SIZE];
   if (!stream.ReadToken(token) || !MatchKeyword(token, HEADER_KEYWORD)) {
@@ -65,10 +87,15 @@ bool LoadScene(AseScene* scene, const char* path) {
   std::strncpy(scene->file_path, path, sizeof(scene->file_path) - 1);
 
   ReadSceneBlocks(scene);
+  // Every file the scene reads is known, and the side file read, before the first report is written,
+  // so that no report replaces one of them.
+  ListInputFiles(scene, path);
   // Skin weights must be on the meshes before the build binds them, and the report prints what the
   // build produced.
   LoadSkinWeights(scene, path);
   BuildRenderables(scene);
+  const std::string report_path = scene->input_files.ReportPath(REPORT_FILE_NAME);
+  scene->report_file = report_path.empty() ? nullptr : std::fopen(report_path.c_str(), "wt");
   WriteSceneReport(scene);
   CloseStreams(scene);
   return true;

@@ -11,6 +11,7 @@
 
 #include "math/math3d.h"
 #include "platform/d3d.h"
+#include "scene/input_files.h"
 
 class TextStream;
 struct AnimationSet;
@@ -208,6 +209,9 @@ struct AseScene {
   CameraObject* cameras = nullptr;
   AnimationSet* animation_sets = nullptr;  // owned, in load order
   AnimationSet* current_animation = nullptr;
+  // The files the load read, which no report may replace: filled by LoadScene, the skin reader and the
+  // animation load.
+  InputFiles input_files;
 
   // Lookup aids, not part of the model: every parent and bone lookup would otherwise walk the list,
   // and every append too, which makes a file of many small objects take quadratic time.

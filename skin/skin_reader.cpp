@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "math/zeroed_array.h"
 #include "platform/report.h"
@@ -50,12 +51,12 @@ void ReadInfluenceRecord(TextStream& stream, char* bone_name, float* weight) {
 
 // The report lists every influence of every entry; one whose bone is unknown (a section abandoned part
 // way) has no name to print and is left out.
-bool WriteWeightReport(const GeomObject* mesh) {
+bool WriteWeightReport(const AseScene* scene, const GeomObject* mesh) {
   // The mesh name comes from the file: a separator in it would put the report outside the working folder.
   if (std::strchr(mesh->name, '/') != nullptr) return false;
-  char report_name[NAME_SIZE + sizeof(SIDE_FILE_SUFFIX)];
-  std::snprintf(report_name, sizeof(report_name), "%s%s", mesh->name, SIDE_FILE_SUFFIX);
-  FILE* report = std::fopen(report_name, "wt");
+  const std::string report_path = scene->input_files.ReportPath(std::string(mesh->name) + SIDE_FILE_SUFFIX);
+  if (report_path.empty()) return false;
+  FILE* report = std::fopen(report_path.c_str(), "wt");
   if (report == nullptr) return false;
   for (uint32_t v = 0; v < mesh->vertex_count && mesh->vertex_weights != nullptr; ++v) {
     const VertexWeights& entry = mesh->vertex_weights[v];
@@ -134,24 +135,27 @@ bool ReadBoneSection(AseScene* scene, TextStream& stream, GeomObject* mesh) {
       }
     }
 
-    if (section_ends) return WriteWeightReport(mesh);
+    if (section_ends) return WriteWeightReport(scene, mesh);
   }
 }
 
 bool LoadSkinWeights(AseScene* scene, const char* scene_path) {
   if (scene == nullptr || scene_path == nullptr) return false;
-  // A path too short to have four characters to replace, or one whose side-file name would not fit the
-  // name buffer, has no side file; cutting it short would open some other file.
+  // A path too short to have four characters to replace has no side file; cutting it shorter still would
+  // open some other file.
   const size_t path_length = std::strlen(scene_path);
-  if (path_length < REPLACED_SUFFIX_LENGTH) return false;
-  const size_t stem_length = path_length - REPLACED_SUFFIX_LENGTH;
-  char side_path[NAME_SIZE] = {};
-  if (stem_length + sizeof(SIDE_FILE_SUFFIX) > sizeof(side_path)) return false;
-  std::memcpy(side_path, scene_path, stem_length);
-  std::memcpy(side_path + stem_length, SIDE_FILE_SUFFIX, sizeof(SIDE_FILE_SUFFIX));
+  if (path_length < REPLACED_SUFFIX_LENGTH) {
+    ShowReport(("No skin weights are looked for beside \"" + std::string(scene_path) +
+                "\": the path is shorter than the four characters that the side file's name replaces.")
+                   .c_str());
+    return false;
+  }
+  // As long as the scene's own path, so it opens wherever the scene did.
+  const std::string side_path = std::string(scene_path, path_length - REPLACED_SUFFIX_LENGTH) + SIDE_FILE_SUFFIX;
+  scene->input_files.Add(side_path, "the scene's skin weight file");
 
   TextStream stream;
-  if (!stream.Open(side_path)) return false;
+  if (!stream.Open(side_path.c_str())) return false;
   char token[TOKEN_SIZE];
   char mesh_name[TOKEN_SIZE];
   while (stream.ReadToken(token)) {

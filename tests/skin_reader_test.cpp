@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
@@ -77,25 +79,42 @@ TEST(SkinReader, EverySideFileReadsAsItsDataFileSays) {
   }
 }
 
-TEST(SkinReader, SideFileIsTheScenePathWithItsLastFourCharactersReplaced) {
+// The side file is found at every length of path the system opens; a path too short to name one says so.
+TEST(SkinReader, SideFileIsTheScenePathWithItsLastFourCharactersReplacedAtAnyLength) {
   const struct {
-    std::string scene_path;
+    std::string scene_path;  // under the test's folder; a number: an absolute path of that many bytes
     std::string side_file;  // written before the load; empty for none
     bool found;
+    std::string box;
   } cases[] = {
-      {"scene.ase", "scene.txt", true},
-      {"model.x", "mod.txt", true},
-      {"abc", ".txt", false},  // nothing to replace: not the hidden ".txt"
-      {"none.ase", "", false},
-      {std::string(124, 'p') + ".ase", std::string(124, 'p') + ".txt", false},  // name does not fit
+      {"scene.ase", "scene.txt", true, ""},
+      {"model.x", "mod.txt", true, ""},
+      {"abc", ".txt", false,  // nothing to replace: not the hidden ".txt"
+       "No skin weights are looked for beside \"abc\": the path is shorter than the four characters that the "
+       "side file's name replaces."},
+      {"none.ase", "", false, ""},
+      {std::string(124, 'p') + ".ase", std::string(124, 'p') + ".txt", true, ""},
+      {std::string(251, 'p') + ".ase", std::string(251, 'p') + ".txt", true, ""},  // the longest name there is
+      {"124", "", true, ""},
+      {"300", "", true, ""},
+      {std::to_string(PATH_MAX - 1), "", true, ""},  // the longest path the system opens
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.scene_path);
+    SCOPED_TRACE(c.scene_path.substr(0, 20));
     ScopedTempDir dir;
     SkinScene skin;
-    if (!c.side_file.empty()) WriteTextFile(c.side_file, "*BONE \"Body\" {\n VERTEX 0 : \"Hip\" 1.0\n}\n");
-    EXPECT_EQ(LoadSkinWeights(&skin.scene, c.scene_path.c_str()), c.found);
+    std::string scene_path = c.scene_path, side_file = c.side_file;
+    if (std::isdigit(static_cast<unsigned char>(scene_path[0]))) {
+      scene_path = PathOfLength(dir.path(), std::stoul(c.scene_path), ".ase");
+      ASSERT_EQ(scene_path.size(), std::stoul(c.scene_path));
+      side_file = scene_path.substr(0, scene_path.size() - 4) + ".txt";
+    }
+    if (!side_file.empty()) WriteTextFile(side_file, "*BONE \"Body\" {\n VERTEX 0 : \"Hip\" 1.0\n}\n");
+    BeginCaptureMessageBoxes();
+    EXPECT_EQ(LoadSkinWeights(&skin.scene, scene_path.c_str()), c.found);
+    const std::vector<CapturedMessageBox> boxes = EndCaptureMessageBoxes();
     EXPECT_EQ(skin.body->weighted_vertex_count, c.found ? 1u : 0u);
+    EXPECT_EQ(boxes.empty() ? "" : boxes[0].text, c.box);
   }
 }
 

@@ -29,6 +29,16 @@ void WriteTextFile(const std::string& path, const std::string& contents) {
   out << contents;
 }
 
+std::string PathOfLength(const std::string& folder, size_t length, const std::string& extension) {
+  // Folder names of 150 bytes keep every name below the system's 255.
+  std::string path = folder;
+  while (length - path.size() > 200) {
+    path += "/" + std::string(150, 'd');
+    std::filesystem::create_directory(path);
+  }
+  return path + "/" + std::string(length - path.size() - 1 - extension.size(), 'f') + extension;
+}
+
 std::string ReadTextFile(const std::string& path, bool* exists) {
   std::ifstream in(path, std::ios::binary);
   if (exists != nullptr) *exists = static_cast<bool>(in);

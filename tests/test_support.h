@@ -27,6 +27,10 @@ void WriteTextFile(const std::string& path, const std::string& contents);
 std::string ReadTextFile(const std::string& path, bool* exists = nullptr);
 bool FileExists(const std::string& path);
 
+// A path of exactly length bytes under folder (which must be shorter by a few hundred), ending in
+// extension; the folders on the way are made, the file is not.
+std::string PathOfLength(const std::string& folder, size_t length, const std::string& extension);
+
 std::string TestDataPath(const std::string& name);
 // A fixture file under tests/data, whole; throws (failing the test) when it is missing, so that a lost
 // fixture never passes as an empty one.

@@ -1,11 +1,13 @@
 #include "texture/resolve_path.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <new>
 
 #include "math/math3d.h"
+#include "platform/report.h"
 
 namespace {
 
@@ -39,25 +41,38 @@ bool IsRegularFile(const std::string& path) {
 
 }  // namespace
 
-void SetScenePath(const char* scene_path) {
-  g_scene_folder.clear();
-  if (scene_path == nullptr) return;
+std::string SceneFolderOf(const char* scene_path) {
+  if (scene_path == nullptr) return std::string();
   const std::string folder_and_name = WithForwardSlashes(scene_path);
   const std::string name = FileNamePart(scene_path);
-  g_scene_folder = folder_and_name.substr(0, folder_and_name.size() - name.size());
+  return folder_and_name.substr(0, folder_and_name.size() - name.size());
+}
+
+void SetScenePath(const char* scene_path) { g_scene_folder = SceneFolderOf(scene_path); }
+
+std::vector<std::string> ScenePathCandidates(const char* name, const std::string& scene_folder) {
+  std::vector<std::string> candidates;
+  if (name == nullptr || name[0] == '\0') return candidates;
+  candidates.push_back(WithForwardSlashes(name));
+  const std::string file_name = FileNamePart(name);
+  if (file_name.empty()) return candidates;
+  if (!scene_folder.empty()) candidates.push_back(scene_folder + file_name);
+  candidates.push_back(file_name);
+  return candidates;
 }
 
 std::string ResolveScenePath(const char* name) {
-  if (name == nullptr || name[0] == '\0') return std::string();
-  const std::string as_written = WithForwardSlashes(name);
-  if (IsRegularFile(as_written)) return as_written;
-  const std::string file_name = FileNamePart(name);
-  if (file_name.empty()) return std::string();
-  if (!g_scene_folder.empty()) {
-    const std::string in_scene_folder = g_scene_folder + file_name;
-    if (IsRegularFile(in_scene_folder)) return in_scene_folder;
+  for (const std::string& candidate : ScenePathCandidates(name, g_scene_folder)) {
+    // A scene deep in the folder tree can make its folder and a long bitmap name together longer than
+    // any path the system opens; the user learns which one, rather than finding the bitmap missing.
+    if (candidate.size() >= PATH_MAX) {
+      ShowReport(("Cannot look for the bitmap \"" + std::string(name) + "\" at \"" + candidate +
+                  "\": the path is longer than the system allows (" + std::to_string(PATH_MAX - 1) + " bytes).")
+                     .c_str());
+      continue;
+    }
+    if (IsRegularFile(candidate)) return candidate;
   }
-  if (IsRegularFile(file_name)) return file_name;
   return std::string();
 }
 

@@ -20,8 +20,14 @@ constexpr size_t MAX_SCENE_FILE_BYTES = 256u << 20;
 // its bitmaps; read only by ResolveScenePath.
 void SetScenePath(const char* scene_path);
 
+// The folder part of a scene path, with '/' as its separator and ending in one ("" for a bare name).
+std::string SceneFolderOf(const char* scene_path);
+// The places to look for a name read from a scene in scene_folder (SceneFolderOf), in the order tried.
+std::vector<std::string> ScenePathCandidates(const char* name, const std::string& scene_folder);
+
 // The path to open for a name read from a scene, or an empty string when none of the three places holds
-// a regular file of that name.
+// a regular file of that name. A place whose path would be longer than the system allows is named in a
+// "Report" box and passed over.
 std::string ResolveScenePath(const char* name);
 
 // Resolves name and reads the whole file into bytes.

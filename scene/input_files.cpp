@@ -1,0 +1,88 @@
+#include "scene/input_files.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+namespace {
+
+struct SplitPath {
+  std::string folder;
+  std::string name;
+};
+
+SplitPath Split(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return {".", path};
+  return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+using Identity = InputFiles::Identity;
+
+Identity IdentityOf(const std::string& path) {
+  Identity identity;
+  struct stat status;
+  if (!path.empty() && stat(path.c_str(), &status) == 0) {
+    identity.known = true;
+    identity.device = status.st_dev;
+    identity.inode = status.st_ino;
+  }
+  return identity;
+}
+
+bool Same(const Identity& a, const Identity& b) {
+  return a.known && b.known && a.device == b.device && a.inode == b.inode;
+}
+
+// "test.txt" gives "test-report.txt" for try 1 and "test-report-2.txt" for try 2; a name without an
+// extension gets the suffix at its end.
+std::string ReportNameForTry(const std::string& file_name, int attempt) {
+  const size_t dot = file_name.find_last_of('.');
+  const bool has_extension = dot != std::string::npos && dot != 0;
+  const std::string stem = has_extension ? file_name.substr(0, dot) : file_name;
+  const std::string extension = has_extension ? file_name.substr(dot) : "";
+  return stem + "-report" + (attempt > 1 ? "-" + std::to_string(attempt) : "") + extension;
+}
+
+}  // namespace
+
+void InputFiles::Add(const std::string& path, const std::string& role) {
+  if (path.empty()) return;
+  const SplitPath split = Split(path);
+  Input input;
+  input.file = IdentityOf(path);
+  input.folder = IdentityOf(split.folder);
+  input.name = split.name;
+  input.path = path;
+  input.role = role;
+  inputs_.push_back(input);
+}
+
+const InputFiles::Input* InputFiles::Hit(const std::string& path) const {
+  const SplitPath split = Split(path);
+  const Identity file = IdentityOf(path);
+  const Identity folder = IdentityOf(split.folder);
+  for (const Input& input : inputs_) {
+    if (Same(file, input.file)) return &input;
+    if (split.name == input.name && Same(folder, input.folder)) return &input;
+  }
+  return nullptr;
+}
+
+std::string InputFiles::ReportPath(const std::string& file_name) const {
+  const Input* hit = Hit(file_name);
+  if (hit == nullptr) return file_name;
+  // Each input can turn away only the names that are it, so this many tries find a free name unless
+  // the folder is full of links to the inputs.
+  const int tries = static_cast<int>(inputs_.size()) + 8;
+  for (int attempt = 1; attempt <= tries; ++attempt) {
+    const std::string other = ReportNameForTry(file_name, attempt);
+    if (Hit(other) != nullptr) continue;
+    std::fprintf(stderr, "kestrel: the report \"%s\" is written to \"%s\" instead, so as not to replace %s \"%s\"\n",
+                 file_name.c_str(), other.c_str(), hit->role.c_str(), hit->path.c_str());
+    return other;
+  }
+  std::fprintf(stderr, "kestrel: the report \"%s\" is not written, so as not to replace %s \"%s\"\n",
+               file_name.c_str(), hit->role.c_str(), hit->path.c_str());
+  return std::string();
+}
