@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -51,22 +52,47 @@ std::string CannotOpenText(const char* path, const std::string& why) {
   return std::string("Cannot open \"") + path + "\": " + why + ".";
 }
 
-bool ReplaceScene(const char* path) {
-  if (g_renderer == nullptr) return false;
-  const std::string problem = SceneOpenProblem(path);
-  if (!problem.empty()) {
-    ReportPath(path, problem);
-    return false;
+std::string NotASceneReason(const char* path) {
+  FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
+  uint8_t head[4] = {};
+  size_t got = 0;
+  bool more = false;
+  if (file != nullptr) {
+    got = std::fread(head, 1, sizeof(head), file);
+    more = got == sizeof(head) && std::fgetc(file) != EOF;
+    std::fclose(file);
   }
-  // Read beside the loaded scene, so that a file that is no scene costs the user nothing.
+  const bool utf8_mark = got >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF;
+  const bool utf16_mark = got >= 2 && ((head[0] == 0xFF && head[1] == 0xFE) || (head[0] == 0xFE && head[1] == 0xFF));
+  // UTF-32 puts three zero bytes beside every character of a scene's text, after its mark or without one.
+  const uint32_t little = head[0] | head[1] << 8 | head[2] << 16 | static_cast<uint32_t>(head[3]) << 24;
+  const uint32_t big = head[3] | head[2] << 8 | head[1] << 16 | static_cast<uint32_t>(head[0]) << 24;
+  const bool utf32 = got == 4 && (little == 0xFEFF || big == 0xFEFF || (little != 0 && little < 0x80) ||
+                                  (big != 0 && big < 0x80));
+  std::string why;
+  if (got == 0) {
+    why = "it is empty";
+  } else if (utf32) {
+    why = "it is UTF-32 text, which is not read; save it as UTF-8 or UTF-16";
+  } else if (!more && ((utf8_mark && got == 3) || (utf16_mark && got == 2))) {
+    why = "it holds only a byte-order mark";
+  } else {
+    why = "it does not begin with *3DSMAX_ASCIIEXPORT";
+  }
+  return "it is not a scene file (" + why + ")";
+}
+
+AseScene* ReadScene(const char* path, std::string* why) {
+  *why = SceneOpenProblem(path);
+  if (!why->empty()) return nullptr;
   AseScene* fresh = new AseScene();
-  const bool read = LoadScene(fresh, path);
-  if (!read) {
-    ReportPath(path, fresh->IsLoaded() ? "it is not a scene file (it does not begin with *3DSMAX_ASCIIEXPORT)"
-                                       : "it cannot be read");
-    delete fresh;
-    return false;
-  }
+  if (LoadScene(fresh, path)) return fresh;
+  *why = fresh->IsLoaded() ? NotASceneReason(path) : "it cannot be read";
+  delete fresh;
+  return nullptr;
+}
+
+void ShowScene(AseScene* fresh, const char* path) {
   g_renderer->camera = nullptr;  // it points into the old scene
   delete g_scene;
   g_scene = fresh;
@@ -79,6 +105,18 @@ bool ReplaceScene(const char* path) {
   LoadAnimation(fresh, path);
   fresh->StartAnimation();
   NameSceneInTitle(path);
+}
+
+bool ReplaceScene(const char* path) {
+  if (g_renderer == nullptr) return false;
+  // Read beside the loaded scene, so that a file that is no scene costs the user nothing.
+  std::string why;
+  AseScene* fresh = ReadScene(path, &why);
+  if (fresh == nullptr) {
+    ReportPath(path, why);
+    return false;
+  }
+  ShowScene(fresh, path);
   return true;
 }
 

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "animation/animation_set.h"
 #include "app/device_picker.h"
 #include "app/scene_open.h"
 #include "app/window_changes.h"
@@ -67,22 +66,19 @@ bool PreselectionFits() {
   return true;
 }
 
-// The start-up scene, loaded as the original loads it; a file that cannot be opened is named with the
-// reason instead of leaving a silent empty window.
+// The start-up scene, through the same open path as File/Open; a file that cannot be opened or is no
+// scene is named with the reason instead of leaving a silent empty window.
 bool OpenStartUpScene(const char* path) {
-  const std::string problem = SceneOpenProblem(path);
-  if (!problem.empty()) {
+  std::string problem;
+  AseScene* scene = ReadScene(path, &problem);
+  if (scene == nullptr) {
     const std::string text = CannotOpenText(path, problem);
     std::fprintf(stderr, "kestrel: %s\n", text.c_str());
     if (g_launch_options.end_without_scene) return Fail(RunFailure::NO_SCENE, text);
     ShowReport(text.c_str());
     return true;
   }
-  if (AseScene* scene = g_renderer->OpenScene(path)) {
-    LoadAnimation(scene, path);
-    scene->StartAnimation();
-    NameSceneInTitle(path);
-  }
+  ShowScene(scene, path);
   return true;
 }
 

@@ -68,12 +68,23 @@ TEST(ProgramRun, FailuresEndWithTheirStatusAndNameTheCause) {
   ScopedTempDir dir;
   CopyDefaultScene(dir.path());
   std::filesystem::create_directory("folder");
+  // Files that open but are no scene.
+  WriteTextFile("empty.ase", "");
+  WriteTextFile("mark.ase", "\xEF\xBB\xBF");
+  WriteTextFile("utf16_mark.ase", "\xFF\xFE");
+  std::string utf32 = "\xFF\xFE";
+  utf32 += std::string(2, '\0');
+  for (char c : std::string("*3DSMAX_ASCIIEXPORT 200\n")) utf32 += c + std::string(3, '\0');
+  WriteTextFile("utf32.ase", utf32);
+  WriteTextFile("notes.txt", "a note\n");
+  std::filesystem::copy_file(TestDataPath("malformed/wrong_header.ase"), "wrong_header.ase");
   for (const DataCase& c : ReadDataCases("malformed/failures.txt")) {
     SCOPED_TRACE(c.name + " " + c.input);
     const ProgramRun run = RunProgram(c.name, c.input.substr(0, c.input.find('\n')));
     EXPECT_EQ(std::to_string(run.status) + " " + run.err.substr(0, c.expected.size() - 2), c.expected);
     EXPECT_EQ(run.out, "");
     EXPECT_FALSE(FileExists("kestrel.png"));
+    EXPECT_FALSE(FileExists("test.txt"));
   }
 }
 

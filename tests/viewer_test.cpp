@@ -230,6 +230,8 @@ TEST_F(ViewerTest, FilesThatCannotBeOpenedAndACancelledDialogKeepTheSceneAndItsV
   EXPECT_TRUE(TakeBoxes().empty());
 
   WriteTextFile("notes.txt", "not a scene at all\n");
+  WriteTextFile("empty.ase", "");
+  const std::string report = ReadTextFile("test.txt");
   std::filesystem::create_directory("folder.ase");
   const struct {
     const char* path;
@@ -239,11 +241,13 @@ TEST_F(ViewerTest, FilesThatCannotBeOpenedAndACancelledDialogKeepTheSceneAndItsV
       {"folder.ase", "Report: Cannot open \"folder.ase\": it is a folder."},
       {"notes.txt",
        "Report: Cannot open \"notes.txt\": it is not a scene file (it does not begin with *3DSMAX_ASCIIEXPORT)."},
+      {"empty.ase", "Report: Cannot open \"empty.ase\": it is not a scene file (it is empty)."},
   };
   for (const auto& c : cases) {
     EXPECT_FALSE(ReplaceScene(c.path));
     EXPECT_EQ(TakeBoxes(), std::vector<std::string>{c.box});
   }
+  EXPECT_EQ(ReadTextFile("test.txt"), report) << "a file that is no scene writes no report";
   EXPECT_EQ(g_scene, scene);
   EXPECT_EQ(ViewMatrix(), view);
   EXPECT_EQ(g_renderer->next_light_index, lights);
@@ -262,6 +266,18 @@ TEST_F(ViewerTest, WithoutASceneTheBoxNamesThePathAndKeysDoNothing) {
   // File/Open then loads a scene into the empty window.
   EXPECT_TRUE(ReplaceScene("light.ase"));
   EXPECT_NE(g_renderer->camera, nullptr);
+}
+
+// In a window a start-up file that is no scene is named in a box, like one that cannot be opened, and
+// the window waits empty for File/Open rather than showing an empty scene.
+TEST_F(ViewerTest, AStartUpFileThatIsNoSceneIsNamedAndLeavesTheWindowEmpty) {
+  WriteTextFile("empty.ase", "");
+  g_launch_options.scene_path = "empty.ase";
+  Start();
+  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{"Report: Cannot open \"empty.ase\": it is not a scene file (it is empty)."});
+  EXPECT_EQ(g_scene, nullptr);
+  EXPECT_FALSE(FileExists("test.txt"));
+  EXPECT_TRUE(ReplaceScene("light.ase"));
 }
 
 // Every device re-creation keeps the user's orbit; the projection follows the window's shape.
