@@ -8,7 +8,6 @@
 #include "scene/renderable_build.h"
 #include "scene/scene_report.h"
 #include "skin/skin_reader.h"
-#include "texture/resolve_path.h"
 
 namespace {
 
@@ -19,27 +18,6 @@ void CloseStreams(AseScene* scene) {
   if (scene->report_file != nullptr) std::fclose(scene->report_file);
   scene->report_file = nullptr;
   scene->scene_file = nullptr;
-}
-
-void ListMaterialBitmaps(InputFiles& inputs, const Material& material, const std::string& scene_folder) {
-  if (material.bitmap_name[0] != '\0') {
-    for (const std::string& place : ScenePathCandidates(material.bitmap_name, scene_folder)) {
-      inputs.Add(place, "the bitmap");
-    }
-  }
-  for (int i = 0; material.submaterials != nullptr && i < material.submaterial_count; ++i) {
-    ListMaterialBitmaps(inputs, material.submaterials[i], scene_folder);
-  }
-}
-
-// The scene file and every place where a bitmap it names would be looked for; the skin reader adds
-// the side file itself.
-void ListInputFiles(AseScene* scene, const char* path) {
-  scene->input_files.Add(path, "the scene file");
-  const std::string scene_folder = SceneFolderOf(path);
-  for (int i = 0; scene->materials != nullptr && i < scene->material_count; ++i) {
-    ListMaterialBitmaps(scene->input_files, scene->materials[i], scene_folder);
-  }
 }
 
 }  // namespace
@@ -89,7 +67,7 @@ bool LoadScene(AseScene* scene, const char* path) {
   ReadSceneBlocks(scene);
   // Every file the scene reads is known, and the side file read, before the first report is written,
   // so that no report replaces one of them.
-  ListInputFiles(scene, path);
+  ListSceneInputs(scene, path);
   // Skin weights must be on the meshes before the build binds them, and the report prints what the
   // build produced.
   LoadSkinWeights(scene, path);

@@ -4,6 +4,9 @@
 
 #include <cstdio>
 
+#include "scene/ase_scene.h"
+#include "texture/resolve_path.h"
+
 namespace {
 
 struct SplitPath {
@@ -30,10 +33,6 @@ Identity IdentityOf(const std::string& path) {
   return identity;
 }
 
-bool Same(const Identity& a, const Identity& b) {
-  return a.known && b.known && a.device == b.device && a.inode == b.inode;
-}
-
 // "test.txt" gives "test-report.txt" for try 1 and "test-report-2.txt" for try 2; a name without an
 // extension gets the suffix at its end.
 std::string ReportNameForTry(const std::string& file_name, int attempt) {
@@ -44,27 +43,49 @@ std::string ReportNameForTry(const std::string& file_name, int attempt) {
   return stem + "-report" + (attempt > 1 ? "-" + std::to_string(attempt) : "") + extension;
 }
 
+void ListMaterialBitmaps(InputFiles& inputs, const Material& material, const std::string& scene_folder) {
+  if (material.bitmap_name[0] != '\0') {
+    for (const std::string& place : ScenePathCandidates(material.bitmap_name, scene_folder)) {
+      inputs.Add(place, "the bitmap");
+    }
+  }
+  for (int i = 0; material.submaterials != nullptr && i < material.submaterial_count; ++i) {
+    ListMaterialBitmaps(inputs, material.submaterials[i], scene_folder);
+  }
+}
+
 }  // namespace
 
+void ListSceneInputs(AseScene* scene, const char* path) {
+  scene->input_files.Add(path, "the scene file");
+  const std::string scene_folder = SceneFolderOf(path);
+  for (int i = 0; scene->materials != nullptr && i < scene->material_count; ++i) {
+    ListMaterialBitmaps(scene->input_files, scene->materials[i], scene_folder);
+  }
+}
+
 void InputFiles::Add(const std::string& path, const std::string& role) {
-  if (path.empty()) return;
+  if (path.empty() || !paths_added_.insert(path).second) return;
+  const size_t index = inputs_.size();
+  inputs_.push_back(Input{path, role});
   const SplitPath split = Split(path);
-  Input input;
-  input.file = IdentityOf(path);
-  input.folder = IdentityOf(split.folder);
-  input.name = split.name;
-  input.path = path;
-  input.role = role;
-  inputs_.push_back(input);
+  const Identity file = IdentityOf(path);
+  if (file.known) files_.emplace(FileKey(file.device, file.inode), index);
+  const Identity folder = IdentityOf(split.folder);
+  if (folder.known) places_.emplace(PlaceKey(folder.device, folder.inode, split.name), index);
 }
 
 const InputFiles::Input* InputFiles::Hit(const std::string& path) const {
-  const SplitPath split = Split(path);
   const Identity file = IdentityOf(path);
+  if (file.known) {
+    const auto found = files_.find(FileKey(file.device, file.inode));
+    if (found != files_.end()) return &inputs_[found->second];
+  }
+  const SplitPath split = Split(path);
   const Identity folder = IdentityOf(split.folder);
-  for (const Input& input : inputs_) {
-    if (Same(file, input.file)) return &input;
-    if (split.name == input.name && Same(folder, input.folder)) return &input;
+  if (folder.known) {
+    const auto found = places_.find(PlaceKey(folder.device, folder.inode, split.name));
+    if (found != places_.end()) return &inputs_[found->second];
   }
   return nullptr;
 }

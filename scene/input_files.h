@@ -9,14 +9,19 @@
 
 #include <sys/types.h>
 
+#include <map>
+#include <set>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
+
+struct AseScene;
 
 class InputFiles {
  public:
   // role says what the file is to the user, for the note on standard error ("the scene file").
   void Add(const std::string& path, const std::string& role);
-  void Clear() { inputs_.clear(); }
 
   // Where to write the report file_name (a name in the working folder): the name itself when it is none
   // of the inputs; otherwise the first of "stem-report.ext", "stem-report-2.ext", ... that is none,
@@ -31,14 +36,22 @@ class InputFiles {
 
  private:
   struct Input {
-    Identity file;  // known when the file exists
-    Identity folder;  // known when its folder exists
-    std::string name;  // the part after the last '/'
     std::string path;
     std::string role;
   };
+  using FileKey = std::pair<dev_t, ino_t>;
+  using PlaceKey = std::tuple<dev_t, ino_t, std::string>;  // the folder's device and inode, the name
   // The input that path would write over, or null.
   const Input* Hit(const std::string& path) const;
 
+  // A scene names the same bitmap many times and may name thousands: each path is looked at once, and
+  // a report's name is looked up, not compared with every input.
   std::vector<Input> inputs_;
+  std::set<std::string> paths_added_;
+  std::map<FileKey, size_t> files_;  // index into inputs_
+  std::map<PlaceKey, size_t> places_;
 };
+
+// Adds the scene file at path and every place where a bitmap its materials name would be looked for to
+// the scene's input_files (the skin reader adds the side file itself).
+void ListSceneInputs(AseScene* scene, const char* path);
