@@ -294,6 +294,14 @@ def scene_seeds():
                    "\t\t*TM_SCALEAXIS 0.0000\t0.0000\t1.0000\n\t\t*TM_SCALEAXISANG 0.0000\n", 1))
 
 
+    # Face lines without their optional fields or with them in another order, and an object without a name.
+    write("scene", "optional_face_fields.ase", scene()
+          .replace("AB:    1 BC:    1 CA:    0\t*MESH_SMOOTHING 1 \t", "", 1)
+          .replace("*MESH_FACE 1:    A: 0 B: 2 C: 3 AB:    1 BC:    1 CA:    0\t*MESH_SMOOTHING 1 \t*MESH_MTLID 1",
+                   "*MESH_FACE 1: *MESH_MTLID 1 *MESH_SMOOTHING 1,2 C: 3 A: 0 B: 2", 1)
+          .replace('*NODE_NAME "Hip"', '*NODE_NAME ""', 1))
+
+
 def animation_seeds():
     write("animation", "complete.ase", scene())
     keys = ("*3DSMAX_ASCIIEXPORT 200\n*SCENE {\n *SCENE_FIRSTFRAME 0\n *SCENE_LASTFRAME 100\n"
