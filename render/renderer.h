@@ -32,7 +32,6 @@ class Renderer {
   bool FillVertexBuffer(IDirect3DVertexBuffer7* buffer, const void* source, DWORD fvf, DWORD vertex_count);
 
   // Scene setup.
-  AseScene* OpenScene(const char* path);
   void ApplyScene(AseScene* scene);
   void AddLight(const Vector3& direction, const Vector3& position, D3DLIGHTTYPE type);
   void SetupCamera(const Vector3& eye, const Vector3& target, float near_clip, float far_clip);
@@ -102,7 +101,8 @@ void GetChosenDevice(Renderer* renderer, GUID** device_guid, DDSURFACEDESC2** mo
 
 // The one renderer: set at start-up, null before and after; read wherever the device is needed.
 extern Renderer* g_renderer;
-// The one loaded scene, owned by the renderer: set by OpenScene, destroyed with the renderer.
+// The one loaded scene, owned by the renderer: set when a scene is opened (app/scene_open), destroyed
+// with the renderer.
 extern AseScene* g_scene;
 // Time spent in the animation steps of RenderFrame (posing and relighting) and their number; written
 // only by RenderFrame, read by the headless summary.

@@ -8,9 +8,7 @@
 #include "platform/report.h"
 #include "render/default_material.h"
 #include "render/renderer.h"
-#include "scene/ase_reader.h"
 #include "scene/ase_scene.h"
-#include "texture/resolve_path.h"
 #include "texture/texture_cache.h"
 
 namespace {
@@ -55,23 +53,6 @@ void AssignFaceGroupMaterials(const AseScene* scene, GeomObject* object) {
 }
 
 }  // namespace
-
-AseScene* Renderer::OpenScene(const char* path) {
-  if (g_scene == nullptr) {
-    g_scene = new AseScene();
-    // Bitmaps are looked for beside the scene file; only one scene is ever loaded, so this stays
-    // right for every later re-application.
-    SetScenePath(path);
-    LoadScene(g_scene, path);
-    if (!g_scene->IsLoaded()) {
-      delete g_scene;  // the destructor runs DestroyScene
-      g_scene = nullptr;
-      return nullptr;
-    }
-  }
-  ApplyScene(g_scene);
-  return g_scene;
-}
 
 void Renderer::ApplyScene(AseScene* scene) {
   // A renderer whose last re-creation failed has no device to give lights, textures or lightmaps to.
