@@ -39,6 +39,20 @@ std::string RgbaTiff() {
                     {278, TIFF_TYPE_SHORT, {2}}, {279, TIFF_TYPE_LONG, {16}}, {338, TIFF_TYPE_SHORT, {2}}});
 }
 
+// The surface's texels, rows in memory order.
+std::vector<uint16_t> Texels(const TextureEntry& entry) {
+  DDSURFACEDESC2 locked = {};
+  locked.dwSize = DDSURFACEDESC2_SIZE;
+  if (entry.surface->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr) != DD_OK) return {};
+  std::vector<uint16_t> texels(size_t{entry.width} * entry.height);
+  for (size_t y = 0; y < entry.height; ++y) {
+    std::memcpy(&texels[y * entry.width], static_cast<uint8_t*>(locked.lpSurface) + y * locked.lPitch,
+                entry.width * sizeof(uint16_t));
+  }
+  entry.surface->Unlock(nullptr);
+  return texels;
+}
+
 TEST_F(TextureCacheTest, KeepsEveryLoadInOrderAndFindsTheFirstByExactName) {
   WriteTextFile("wall.tif", RgbaTiff());
   WriteTextFile("wall.bmp", RgbaTiff());
@@ -61,6 +75,35 @@ TEST_F(TextureCacheTest, KeepsEveryLoadInOrderAndFindsTheFirstByExactName) {
   EXPECT_EQ(FindTexture(nullptr), nullptr);
   DestroyTextureCache();
   EXPECT_EQ(g_texture_cache, nullptr);
+}
+
+// A TIFF that is not read loads as one transparent black pixel whatever size its header claims, except
+// where the device could not hold a texture of the claimed size: there, as such a picture, it gets none.
+TEST_F(TextureCacheTest, APictureNotReadTakesOnePixelAndIsRefusedWhereItsClaimWouldBe) {
+  SetMaxTextureSizeForTest(64);
+  const struct {
+    uint32_t width, height;
+    bool loaded;
+  } cases[] = {{64, 64, true}, {65, 8, false}, {8, 65, false}, {1, 1, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+    WriteTextFile("grey.tif", BuildTiff(std::string(4, '\0'), {{256, TIFF_TYPE_SHORT, {c.width}},
+                                                               {257, TIFF_TYPE_SHORT, {c.height}},
+                                                               {258, TIFF_TYPE_SHORT, {8}},
+                                                               {262, TIFF_TYPE_SHORT, {1}},
+                                                               {273, TIFF_TYPE_LONG, {TIFF_DATA_OFFSET}},
+                                                               {278, TIFF_TYPE_SHORT, {c.height}},
+                                                               {279, TIFF_TYPE_LONG, {4}}}));
+    BeginCaptureMessageBoxes();
+    LoadTexture(renderer_.device, "grey.tif");
+    EXPECT_EQ(EndCaptureMessageBoxes().size(), 1u);
+    ASSERT_EQ(g_texture_cache != nullptr, c.loaded);
+    if (c.loaded) {
+      EXPECT_EQ(g_texture_cache->width * 10 + g_texture_cache->height, 11);
+      EXPECT_EQ(Texels(*g_texture_cache), std::vector<uint16_t>{0});
+    }
+    DestroyTextureCache();
+  }
 }
 
 // Each texel keeps the high four bits of A, R, G and B in that order; the picture's bottom row (the

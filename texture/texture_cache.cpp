@@ -30,6 +30,16 @@ DWORD RoundUpToPowerOfTwo(DWORD value) {
   return power;
 }
 
+// The texture size the device gets for a picture: each side up to a power of two, then both to the
+// larger, as its texture caps demand.
+void FitTextureSize(DWORD texture_caps, DWORD* width, DWORD* height) {
+  if (texture_caps & D3DPTEXTURECAPS_POW2) {
+    *width = RoundUpToPowerOfTwo(*width);
+    *height = RoundUpToPowerOfTwo(*height);
+  }
+  if (texture_caps & D3DPTEXTURECAPS_SQUAREONLY) *width = *height = *width > *height ? *width : *height;
+}
+
 uint16_t PackTexel4444(const uint8_t* pixel) {
   return static_cast<uint16_t>((pixel[PICTURE_A] / 16) << 12 | (pixel[PICTURE_R] / 16) << 8 |
                                (pixel[PICTURE_G] / 16) << 4 | (pixel[PICTURE_B] / 16));
@@ -62,14 +72,7 @@ IDirectDrawSurface7* CreateSurfaceFor(IDirect3DDevice7* device, DWORD width, DWO
   } else {
     desc.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
   }
-  const DWORD texture_caps = caps.dpcTriCaps.dwTextureCaps;
-  if (texture_caps & D3DPTEXTURECAPS_POW2) {
-    desc.dwWidth = RoundUpToPowerOfTwo(desc.dwWidth);
-    desc.dwHeight = RoundUpToPowerOfTwo(desc.dwHeight);
-  }
-  if (texture_caps & D3DPTEXTURECAPS_SQUAREONLY) {
-    desc.dwWidth = desc.dwHeight = desc.dwWidth > desc.dwHeight ? desc.dwWidth : desc.dwHeight;
-  }
+  FitTextureSize(caps.dpcTriCaps.dwTextureCaps, &desc.dwWidth, &desc.dwHeight);
 
   FormatSearch search = {};
   device->EnumTextureFormats(TakeFirstFourBitAlphaFormat, &search);
@@ -109,6 +112,15 @@ bool WritePicture(IDirectDrawSurface7* surface, const uint8_t* picture, DWORD wi
   return true;
 }
 
+// Whether CreateSurfaceFor would be given a size the device takes, for a picture of these sides.
+bool DeviceHoldsTexture(IDirect3DDevice7* device, DWORD width, DWORD height) {
+  D3DDEVICEDESC7 caps = {};
+  if (FAILED(device->GetCaps(&caps))) return false;
+  FitTextureSize(caps.dpcTriCaps.dwTextureCaps, &width, &height);
+  return (caps.dwMaxTextureWidth == 0 || width <= caps.dwMaxTextureWidth) &&
+         (caps.dwMaxTextureHeight == 0 || height <= caps.dwMaxTextureHeight);
+}
+
 }  // namespace
 
 IDirectDrawSurface7* CreateTextureSurface(IDirect3DDevice7* device, uint8_t* picture, uint16_t width, uint16_t height) {
@@ -130,6 +142,10 @@ bool LoadTextureFile(TextureEntry* entry, IDirect3DDevice7* device, const char* 
   if (name_length >= sizeof(entry->name)) return false;
   uint8_t* picture = nullptr;
   if (!LoadPicture(*entry, file_name, picture)) return false;
+  if (entry->claimed_width != 0 && !DeviceHoldsTexture(device, entry->claimed_width, entry->claimed_height)) {
+    FreePicture(picture);
+    return false;
+  }
   IDirectDrawSurface7* surface = CreateTextureSurface(device, picture, entry->width, entry->height);
   if (surface == nullptr) return false;
   entry->surface = surface;

@@ -16,6 +16,9 @@ constexpr int TEXTURE_NAME_SIZE = 256;
 struct TextureEntry {
   uint16_t width;
   uint16_t height;
+  // The sides the file claims, when its picture was not read and one pixel stands in for it; 0 otherwise.
+  uint16_t claimed_width;
+  uint16_t claimed_height;
   char name[TEXTURE_NAME_SIZE];
   TextureEntry* next;
   IDirectDrawSurface7* surface;  // owned
@@ -33,6 +36,8 @@ void DestroyTextureCache();
 
 // Fills one entry from the file: fails when the entry already has a surface, there is no device, the
 // name does not fit, no reader matches its extension, the reader fails or the surface cannot be made.
+// A picture that was not read fails too where the device could not hold a texture of its claimed size,
+// so that it draws as a picture of that size would.
 bool LoadTextureFile(TextureEntry* entry, IDirect3DDevice7* device, const char* file_name);
 // A texture surface holding the picture (A, B, G, R bytes, width x height) in the first 4-4-4-4 format
 // with a 0xF000 alpha mask that the device offers, sized up to powers of two or a square when the
