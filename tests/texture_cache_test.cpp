@@ -1,8 +1,9 @@
-// The texture cache as the scene setup uses it, on the stand-in's device: a list in load order whose
-// entries may repeat, exact lookups that find the first, and pictures packed into 4-4-4-4 texels.
+// The texture cache as the scene setup uses it, on the stand-in's device: a list in load order with one
+// read and one surface per file, exact lookups, and pictures packed into 4-4-4-4 texels.
 #include "texture/texture_cache.h"
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -53,22 +54,37 @@ std::vector<uint16_t> Texels(const TextureEntry& entry) {
   return texels;
 }
 
-TEST_F(TextureCacheTest, KeepsEveryLoadInOrderAndFindsTheFirstByExactName) {
+// Each file is read and uploaded once, however many materials name it and however they spell its path:
+// a name loaded again adds nothing, another spelling of a loaded file shares its surface (the file is
+// rewritten in between, so a second read would show), and a failed load leaves nothing behind.
+TEST_F(TextureCacheTest, ReadsEachFileOnceAndFindsEntriesByExactName) {
   WriteTextFile("wall.tif", RgbaTiff());
   WriteTextFile("wall.bmp", RgbaTiff());
   WriteTextFile("broken.tif", "II*");
+  std::filesystem::create_directory("maps");
+  WriteTextFile("maps/floor.tif", RgbaTiff());
   LoadTexture(renderer_.device, "broken.tif");
   EXPECT_EQ(g_texture_cache, nullptr);
-  LoadTexture(renderer_.device, "wall.tif");
-  LoadTexture(renderer_.device, "wall.bmp");
-  LoadTexture(renderer_.device, "wall.tif");
-  LoadTexture(renderer_.device, "broken.tif");
+  for (int i = 0; i < 64; ++i) LoadTexture(renderer_.device, "wall.tif");
+  ASSERT_NE(g_texture_cache, nullptr);
+  const std::vector<uint16_t> first_texels = Texels(*g_texture_cache);
+  WriteTextFile("wall.tif", std::string(RgbaTiff().size(), '\0'));
+  for (const char* name : {"wall.bmp", "./wall.tif", "C:\\maps\\wall.tif", "maps/floor.tif", "broken.tif"}) {
+    LoadTexture(renderer_.device, name);
+  }
+  std::vector<std::string> names;
   std::vector<TextureEntry*> entries;
-  for (TextureEntry* entry = g_texture_cache; entry != nullptr; entry = entry->next) entries.push_back(entry);
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_STREQ(entries[1]->name, "wall.tif");
-  EXPECT_NE(entries[0]->surface, entries[1]->surface);
+  for (TextureEntry* entry = g_texture_cache; entry != nullptr; entry = entry->next) {
+    names.push_back(entry->name);
+    entries.push_back(entry);
+  }
+  ASSERT_EQ(names, (std::vector<std::string>{"wall.tif", "./wall.tif", "C:\\maps\\wall.tif", "maps/floor.tif"}));
+  EXPECT_EQ(entries[1]->surface, entries[0]->surface);
+  EXPECT_EQ(entries[2]->surface, entries[0]->surface);
+  EXPECT_EQ(Texels(*entries[2]), first_texels);
+  EXPECT_NE(entries[3]->surface, entries[0]->surface) << "a file of the same contents is another file";
   EXPECT_EQ(FindTexture("wall.tif"), entries[0]);
+  EXPECT_EQ(FindTexture("./wall.tif"), entries[1]);
   for (const char* other : {"Wall.tif", "WALL.TIF", "wall.ti", "wall.tif ", "wall.bmp", ""}) {
     EXPECT_EQ(FindTexture(other), nullptr) << other;
   }

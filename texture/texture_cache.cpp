@@ -1,9 +1,11 @@
 #include "texture/texture_cache.h"
 
 #include <cstring>
+#include <filesystem>
 #include <new>
 
 #include "texture/picture.h"
+#include "texture/resolve_path.h"
 
 TextureEntry* g_texture_cache = nullptr;
 
@@ -121,6 +123,38 @@ bool DeviceHoldsTexture(IDirect3DDevice7* device, DWORD width, DWORD height) {
          (caps.dwMaxTextureHeight == 0 || height <= caps.dwMaxTextureHeight);
 }
 
+// The file that a bitmap name finds, as one path whatever the spelling: "C:\\maps\\wall.tga",
+// "wall.tga" and "./wall.tga" may all name it. Empty when no file is found.
+std::string SourceOfName(const char* file_name) {
+  const std::string resolved = ResolveScenePath(file_name);
+  if (resolved.empty()) return resolved;
+  std::error_code error;
+  const std::filesystem::path canonical = std::filesystem::weakly_canonical(resolved, error);
+  return error ? resolved : canonical.string();
+}
+
+TextureEntry* FindTextureOfSource(const std::string& source) {
+  if (source.empty()) return nullptr;
+  for (TextureEntry* entry = g_texture_cache; entry != nullptr; entry = entry->next) {
+    if (entry->surface != nullptr && entry->source == source) return entry;
+  }
+  return nullptr;
+}
+
+// The new entry takes a reference to the loaded one's surface, so either can be destroyed first.
+bool ShareTexture(TextureEntry* entry, const TextureEntry& loaded, const char* file_name) {
+  const size_t name_length = std::strlen(file_name);
+  if (name_length >= sizeof(entry->name)) return false;
+  loaded.surface->AddRef();
+  entry->surface = loaded.surface;
+  entry->width = loaded.width;
+  entry->height = loaded.height;
+  entry->source = loaded.source;
+  std::memset(entry->name, 0, sizeof(entry->name));
+  std::memcpy(entry->name, file_name, name_length);
+  return true;
+}
+
 }  // namespace
 
 IDirectDrawSurface7* CreateTextureSurface(IDirect3DDevice7* device, uint8_t* picture, uint16_t width, uint16_t height) {
@@ -159,15 +193,23 @@ void DestroyTextureEntry(TextureEntry* entry) {
   if (entry->surface != nullptr) entry->surface->Release();
   entry->surface = nullptr;
   std::memset(entry->name, 0, sizeof(entry->name));
+  entry->source.clear();
 }
 
 void LoadTexture(IDirect3DDevice7* device, const char* file_name) {
+  // Sixty-four sub-materials naming one 12 MB bitmap would otherwise hold sixty-four copies of it.
+  if (file_name == nullptr || FindTexture(file_name) != nullptr) return;
   TextureEntry* entry = new (std::nothrow) TextureEntry();
   if (entry == nullptr) return;
   TextureEntry** link = &g_texture_cache;
   while (*link != nullptr) link = &(*link)->next;
   *link = entry;
-  if (LoadTextureFile(entry, device, file_name)) return;
+  const std::string source = SourceOfName(file_name);
+  const TextureEntry* loaded = FindTextureOfSource(source);
+  if (loaded != nullptr ? ShareTexture(entry, *loaded, file_name) : LoadTextureFile(entry, device, file_name)) {
+    entry->source = source;
+    return;
+  }
   *link = nullptr;
   DestroyTextureEntry(entry);
   delete entry;

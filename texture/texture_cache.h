@@ -1,11 +1,14 @@
-// The process-wide texture cache: one entry per loaded bitmap, in load order, each owning a 16-bit
-// 4-4-4-4 texture surface of the current device. Names are kept as passed, up to the length of a
-// material's bitmap name; lookups are exact and find the first. All failures are silent here (the image
-// readers show their own messages): a failed load leaves the list as it was, and a name too long for
-// the entry is refused rather than cut, so no entry ever stands for a different name.
+// The process-wide texture cache: one entry per bitmap name loaded, in load order, each holding a 16-bit
+// 4-4-4-4 texture surface of the current device. Each file is read and uploaded once: a name loaded
+// again adds nothing, and another name for a file already loaded (another spelling of its path) gets an
+// entry sharing that file's surface. Names are kept as passed, up to the length of a material's bitmap
+// name; lookups are exact. All failures are silent here (the image readers show their own messages): a
+// failed load leaves the list as it was, and a name too long for the entry is refused rather than cut,
+// so no entry ever stands for a different name.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/d3d.h"
 
@@ -21,13 +24,15 @@ struct TextureEntry {
   uint16_t claimed_height;
   char name[TEXTURE_NAME_SIZE];
   TextureEntry* next;
-  IDirectDrawSurface7* surface;  // owned
+  IDirectDrawSurface7* surface;  // one reference owned; entries of the same file share the surface
+  std::string source;  // the file read, as one canonical path; empty when unknown
 };
 
 // Head of the list, null when empty. Written only by LoadTexture and DestroyTextureCache.
 extern TextureEntry* g_texture_cache;
 
-// Appends an entry for file_name and loads it onto the device; on failure the entry is removed again.
+// Appends an entry for file_name and loads it onto the device, unless an entry of that name exists; an
+// entry of the same file lends its surface instead of a second read. On failure the entry is removed.
 void LoadTexture(IDirect3DDevice7* device, const char* file_name);
 // The first entry whose name equals name exactly; null when none or name is null.
 TextureEntry* FindTexture(const char* name);
@@ -44,5 +49,5 @@ bool LoadTextureFile(TextureEntry* entry, IDirect3DDevice7* device, const char* 
 // device requires it; only the picture's corner is written. Takes ownership of picture, which is freed
 // whatever happens. Null on any failure.
 IDirectDrawSurface7* CreateTextureSurface(IDirect3DDevice7* device, uint8_t* picture, uint16_t width, uint16_t height);
-// Releases the entry's surface, if any, and clears its name.
+// Releases the entry's reference to its surface, if any, and clears its name.
 void DestroyTextureEntry(TextureEntry* entry);
