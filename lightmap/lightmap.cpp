@@ -14,7 +14,7 @@ namespace {
 
 // The three mesh vertices of a face, or false when one of its indices lies beyond the vertex array
 // (the indices come from the file).
-bool FetchFaceVertices(const GeomObject* object, const uint16_t* indices, MeshVertex out[3]) {
+bool FetchFaceVertices(const GeomObject* object, const VertexIndex* indices, MeshVertex out[3]) {
   if (object->vertices == nullptr) return false;
   for (int k = 0; k < 3; ++k) {
     if (indices[k] >= object->vertex_count) return false;
