@@ -11,7 +11,7 @@
 namespace {
 
 // One texture per colour in use, kept apart from the bitmap cache so that no file name can find them.
-// Written by GiveDefaultMaterial and ReleaseDefaultMaterialTextures only.
+// Written by ColourTexture and ReleaseDefaultMaterialTextures only.
 struct KnownColour {
   uint32_t rgb;
   TextureEntry entry;
