@@ -91,6 +91,23 @@ TEST_F(TextureCacheTest, ReadsEachFileOnceAndFindsEntriesByExactName) {
   EXPECT_EQ(FindTexture(nullptr), nullptr);
   DestroyTextureCache();
   EXPECT_EQ(g_texture_cache, nullptr);
+
+  // A file whose reader fails is read, and its box shown, once under all its names until the cache is
+  // emptied (a new device, another scene), when it is tried again.
+  WriteTextFile("deep.tif", BuildTiff(std::string(48, '\0'), {{256, TIFF_TYPE_SHORT, {2}},
+                                                               {257, TIFF_TYPE_SHORT, {2}},
+                                                               {258, TIFF_TYPE_SHORT, {16}},
+                                                               {262, TIFF_TYPE_SHORT, {2}},
+                                                               {273, TIFF_TYPE_LONG, {TIFF_DATA_OFFSET}},
+                                                               {278, TIFF_TYPE_SHORT, {2}},
+                                                               {279, TIFF_TYPE_LONG, {48}}}));
+  for (int pass = 0; pass < 2; ++pass) {
+    BeginCaptureMessageBoxes();
+    for (const char* name : {"deep.tif", "./deep.tif", "deep.tif", "C:\\maps\\deep.tif"}) LoadTexture(renderer_.device, name);
+    EXPECT_EQ(EndCaptureMessageBoxes().size(), 1u) << "pass " << pass;
+    EXPECT_EQ(g_texture_cache, nullptr);
+    DestroyTextureCache();
+  }
 }
 
 // A TIFF that is not read loads as one transparent black pixel whatever size its header claims, except

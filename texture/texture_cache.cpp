@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <new>
+#include <unordered_set>
 
 #include "texture/picture.h"
 #include "texture/resolve_path.h"
@@ -10,6 +11,10 @@
 TextureEntry* g_texture_cache = nullptr;
 
 namespace {
+
+// Names and files whose load failed on the current device, so that sixty-four materials naming one bad
+// file read it once and show its reader's box once. Written by LoadTexture and DestroyTextureCache.
+std::unordered_set<std::string> g_failed_loads;
 
 constexpr DWORD ALPHA_MASK_4444 = 0xF000;
 
@@ -197,14 +202,16 @@ void DestroyTextureEntry(TextureEntry* entry) {
 }
 
 void LoadTexture(IDirect3DDevice7* device, const char* file_name) {
-  // Sixty-four sub-materials naming one 12 MB bitmap would otherwise hold sixty-four copies of it.
-  if (file_name == nullptr || FindTexture(file_name) != nullptr) return;
+  // Sixty-four sub-materials naming one 12 MB bitmap would otherwise hold sixty-four copies of it, and
+  // sixty-four naming a broken one would read it and show its reader's box sixty-four times.
+  if (file_name == nullptr || FindTexture(file_name) != nullptr || g_failed_loads.count(file_name) != 0) return;
+  const std::string source = SourceOfName(file_name);
+  if (!source.empty() && g_failed_loads.count(source) != 0) return;
   TextureEntry* entry = new (std::nothrow) TextureEntry();
   if (entry == nullptr) return;
   TextureEntry** link = &g_texture_cache;
   while (*link != nullptr) link = &(*link)->next;
   *link = entry;
-  const std::string source = SourceOfName(file_name);
   const TextureEntry* loaded = FindTextureOfSource(source);
   if (loaded != nullptr ? ShareTexture(entry, *loaded, file_name) : LoadTextureFile(entry, device, file_name)) {
     entry->source = source;
@@ -213,6 +220,8 @@ void LoadTexture(IDirect3DDevice7* device, const char* file_name) {
   *link = nullptr;
   DestroyTextureEntry(entry);
   delete entry;
+  g_failed_loads.insert(file_name);
+  if (!source.empty()) g_failed_loads.insert(source);
 }
 
 TextureEntry* FindTexture(const char* name) {
@@ -224,6 +233,7 @@ TextureEntry* FindTexture(const char* name) {
 }
 
 void DestroyTextureCache() {
+  g_failed_loads.clear();
   TextureEntry* entry = g_texture_cache;
   g_texture_cache = nullptr;
   while (entry != nullptr) {

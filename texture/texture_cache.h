@@ -1,10 +1,11 @@
 // The process-wide texture cache: one entry per bitmap name loaded, in load order, each holding a 16-bit
 // 4-4-4-4 texture surface of the current device. Each file is read and uploaded once: a name loaded
 // again adds nothing, and another name for a file already loaded (another spelling of its path) gets an
-// entry sharing that file's surface. Names are kept as passed, up to the length of a material's bitmap
-// name; lookups are exact. All failures are silent here (the image readers show their own messages): a
-// failed load leaves the list as it was, and a name too long for the entry is refused rather than cut,
-// so no entry ever stands for a different name.
+// entry sharing that file's surface; a name or file that failed is not tried again until the cache is
+// emptied. Names are kept as passed, up to the length of a material's bitmap name; lookups are exact.
+// All failures are silent here (the image readers show their own messages): a failed load leaves the
+// list as it was, and a name too long for the entry is refused rather than cut, so no entry ever stands
+// for a different name.
 #pragma once
 
 #include <cstdint>
@@ -36,7 +37,7 @@ extern TextureEntry* g_texture_cache;
 void LoadTexture(IDirect3DDevice7* device, const char* file_name);
 // The first entry whose name equals name exactly; null when none or name is null.
 TextureEntry* FindTexture(const char* name);
-// Destroys every entry (releasing its surface) and empties the list.
+// Destroys every entry (releasing its surface), empties the list and forgets the failed loads.
 void DestroyTextureCache();
 
 // Fills one entry from the file: fails when the entry already has a surface, there is no device, the
