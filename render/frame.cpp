@@ -24,8 +24,6 @@ namespace {
 constexpr D3DCOLOR CLEAR_BLUE = 0x000000FF;
 constexpr COLORREF OVERLAY_RED = 0x000000FF;
 constexpr DWORD LIGHTMAP_VERTEX_FVF = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX2;
-// Whole triangles per draw: the most the device takes in one call.
-constexpr uint32_t FACES_PER_DRAW = D3DMAXNUMVERTICES / 3;
 
 }  // namespace
 
@@ -85,11 +83,12 @@ void Renderer::DrawFaceGroup(FaceGroup* group) {
     return;
   }
   device->SetTexture(0, group->texture != nullptr ? group->texture->surface : nullptr);
-  device->SetTexture(1, group->lightmap != nullptr ? group->lightmap->surface : nullptr);
   // A scanned or sculpted mesh can hold more triangles than one draw takes; its group is drawn in
-  // slices, each with the same two textures, since its lightmap vertices address the group's one lightmap.
-  for (uint32_t first = 0; first < group->face_count; first += FACES_PER_DRAW) {
-    const uint32_t faces = group->face_count - first < FACES_PER_DRAW ? group->face_count - first : FACES_PER_DRAW;
+  // slices, each with its own lightmap.
+  for (uint32_t first = 0, k = 0; first < group->face_count; first += LIGHTMAP_SLICE_FACES, ++k) {
+    const uint32_t faces = group->face_count - first < LIGHTMAP_SLICE_FACES ? group->face_count - first
+                                                                            : LIGHTMAP_SLICE_FACES;
+    device->SetTexture(1, group->lightmap != nullptr ? group->lightmap[k].surface : nullptr);
     device->DrawPrimitive(D3DPT_TRIANGLELIST, LIGHTMAP_VERTEX_FVF, group->lightmap_vertices + size_t{first} * 3,
                           faces * 3, D3DDP_WAIT);
   }

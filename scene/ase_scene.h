@@ -87,7 +87,7 @@ struct FaceGroup {
   D3DMATERIAL7 group_material = {};
   TextureEntry* texture = nullptr;  // not owned: an entry of the texture cache
   FaceFrame* face_frames = nullptr;  // owned, face_count entries
-  GroupLightmap* lightmap = nullptr;  // owned
+  GroupLightmap* lightmap = nullptr;  // owned array, one per slice of LIGHTMAP_SLICE_FACES faces
   LightmapVertex* lightmap_vertices = nullptr;  // owned, 3 per face
   FaceGroup* next = nullptr;
 };
