@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -55,8 +56,8 @@ struct RelightBenchScene {
       object->face_count = mesh.FaceCount();
       FaceGroup* group = new FaceGroup;
       group->face_count = object->face_count;
-      group->face_indices = NewZeroedArray<uint16_t>(mesh.face_indices.size());
-      std::memcpy(group->face_indices, mesh.face_indices.data(), mesh.face_indices.size() * sizeof(uint16_t));
+      group->face_indices = NewZeroedArray<VertexIndex>(mesh.face_indices.size());
+      std::copy(mesh.face_indices.begin(), mesh.face_indices.end(), group->face_indices);
       object->face_groups = group;
       object->face_group_count = 1;
     }

@@ -14,7 +14,7 @@ namespace {
 
 // The three mesh vertices of a face, or false when one of its indices lies beyond the vertex array
 // (the indices come from the file).
-bool FetchFaceVertices(const GeomObject* object, const uint16_t* indices, MeshVertex out[3]) {
+bool FetchFaceVertices(const GeomObject* object, const VertexIndex* indices, MeshVertex out[3]) {
   if (object->vertices == nullptr) return false;
   for (int k = 0; k < 3; ++k) {
     if (indices[k] >= object->vertex_count) return false;
@@ -27,10 +27,11 @@ void BakeTriangle(const GeomObject* object, FaceGroup* group, uint32_t i) {
   MeshVertex mesh[3];
   if (!FetchFaceVertices(object, group->face_indices + size_t{i} * 3, mesh)) return;
   FaceFrame& frame = group->face_frames[i];
-  GroupLightmap* lightmap = group->lightmap;
+  GroupLightmap* lightmap = &group->lightmap[i / LIGHTMAP_SLICE_FACES];
+  const uint32_t tile = i % LIGHTMAP_SLICE_FACES;
   BuildFaceFrame(frame, mesh);
-  PlaceTexels(lightmap, i, frame.corners, frame.normal);
-  for (MeshVertex& corner : frame.vertices) MapLightmapCoords(lightmap, i, corner.u, corner.v);
+  PlaceTexels(lightmap, tile, frame.corners, frame.normal);
+  for (MeshVertex& corner : frame.vertices) MapLightmapCoords(lightmap, tile, corner.u, corner.v);
   LightmapVertex* out = group->lightmap_vertices + size_t{i} * 3;
   for (int k = 0; k < 3; ++k) {
     out[k].position = frame.vertices[k].position;
@@ -41,16 +42,29 @@ void BakeTriangle(const GeomObject* object, FaceGroup* group, uint32_t i) {
   }
 }
 
+// One lightmap per slice; a group of one slice lays its tiles out against its whole mesh, as it always did.
+bool CreateSliceLightmaps(const GeomObject* object, FaceGroup* group, IDirect3DDevice7* device) {
+  const uint32_t slices = LightmapSliceCount(group->face_count);
+  group->lightmap = new (std::nothrow) GroupLightmap[slices]();
+  if (group->lightmap == nullptr) return false;
+  for (uint32_t k = 0; k < slices; ++k) {
+    const uint32_t first = k * LIGHTMAP_SLICE_FACES;
+    const uint32_t tiles = group->face_count - first < LIGHTMAP_SLICE_FACES ? group->face_count - first
+                                                                            : LIGHTMAP_SLICE_FACES;
+    const uint32_t mesh_tiles = slices == 1 ? object->face_count : tiles;
+    if (!CreateGroupLightmap(&group->lightmap[k], device, LIGHTMAP_TILE_SIZE, LIGHTMAP_TILE_SIZE, tiles, mesh_tiles)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // All or nothing: a group whose arrays cannot all be had is left with none of them.
 bool AllocateGroupLightmaps(const GeomObject* object, FaceGroup* group, IDirect3DDevice7* device) {
   group->face_frames = NewZeroedArray<FaceFrame>(group->face_count);
-  if (group->face_frames != nullptr) {
-    group->lightmap = new (std::nothrow) GroupLightmap();
-    if (group->lightmap != nullptr && CreateGroupLightmap(group->lightmap, device, LIGHTMAP_TILE_SIZE,
-                                                          LIGHTMAP_TILE_SIZE, group->face_count, object->face_count)) {
-      group->lightmap_vertices = NewZeroedArray<LightmapVertex>(size_t{group->face_count} * 3);
-      if (group->lightmap_vertices != nullptr) return true;
-    }
+  if (group->face_frames != nullptr && CreateSliceLightmaps(object, group, device)) {
+    group->lightmap_vertices = NewZeroedArray<LightmapVertex>(size_t{group->face_count} * 3);
+    if (group->lightmap_vertices != nullptr) return true;
   }
   ReleaseFaceGroupLightmaps(group);
   return false;
@@ -94,8 +108,11 @@ void BuildObjectLightmaps(GeomObject* object, IDirect3DDevice7* device, const Ve
     ReleaseFaceGroupLightmaps(group);
     if (group->face_count == 0 || group->face_indices == nullptr) continue;
     if (!AllocateGroupLightmaps(object, group, device)) continue;
-    if (device != nullptr && group->lightmap->surface == nullptr) ShowReport("Cannot Create Lightmap");
+    const uint32_t slices = LightmapSliceCount(group->face_count);
+    for (uint32_t k = 0; k < slices; ++k) {
+      if (device != nullptr && group->lightmap[k].surface == nullptr) ShowReport("Cannot Create Lightmap");
+    }
     for (uint32_t i = 0; i < group->face_count; ++i) BakeTriangle(object, group, i);
-    RelightGroup(group->lightmap, light);
+    for (uint32_t k = 0; k < slices; ++k) RelightGroup(&group->lightmap[k], light);
   }
 }

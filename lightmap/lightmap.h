@@ -55,6 +55,13 @@ static_assert(sizeof(LightmapVertex) == 40, "lightmap vertices are 40 bytes");
 
 // Texels per tile side; every triangle gets one tile.
 constexpr uint16_t LIGHTMAP_TILE_SIZE = 8;
+// Triangles per slice of a face group: as many as one draw takes. Each slice has its own lightmap (the
+// group's `lightmap` holds one per slice), so a group of any size keeps its lightmaps on a device whose
+// largest texture holds one slice's tiles.
+constexpr uint32_t LIGHTMAP_SLICE_FACES = D3DMAXNUMVERTICES / 3;
+inline uint32_t LightmapSliceCount(uint32_t face_count) {
+  return face_count / LIGHTMAP_SLICE_FACES + (face_count % LIGHTMAP_SLICE_FACES != 0 ? 1 : 0);
+}
 
 // Builds the frames, lightmap and lightmap vertices of every face group of the object up to the first
 // group that already has frames, lit for the light position (device axes, w = 0). A group whose arrays
@@ -105,7 +112,7 @@ void RelightScene(AseScene* scene, const Vector4& light);
 
 // Frees the tiles and releases the surface; harmless when called twice.
 void ReleaseGroupLightmap(GroupLightmap* lightmap);
-// Frees the frames, lightmap and lightmap vertices of one face group and sets them to null.
+// Frees the frames, lightmaps and lightmap vertices of one face group and sets them to null.
 void ReleaseFaceGroupLightmaps(FaceGroup* group);
 // Frees the frames, lightmap and lightmap vertices of every face group of the object.
 void ReleaseObjectLightmaps(GeomObject* object);

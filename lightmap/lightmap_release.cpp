@@ -14,8 +14,8 @@ void ReleaseFaceGroupLightmaps(FaceGroup* group) {
   if (group == nullptr) return;
   DeleteArray(group->face_frames);
   if (group->lightmap != nullptr) {
-    ReleaseGroupLightmap(group->lightmap);
-    delete group->lightmap;
+    for (uint32_t k = 0; k < LightmapSliceCount(group->face_count); ++k) ReleaseGroupLightmap(&group->lightmap[k]);
+    delete[] group->lightmap;
     group->lightmap = nullptr;
   }
   DeleteArray(group->lightmap_vertices);

@@ -189,7 +189,10 @@ inline void RelightSceneWith(AseScene* scene, const Vector4& light) {
   if (scene == nullptr) return;
   for (GeomObject* object = scene->geom_objects; object != nullptr; object = NextNode(object)) {
     for (FaceGroup* group = object->face_groups; group != nullptr; group = group->next) {
-      if (group->lightmap != nullptr) RelightLockedGroupWith<Routine>(group->lightmap, light, group->face_count);
+      if (group->lightmap == nullptr) continue;
+      for (uint32_t k = 0; k < LightmapSliceCount(group->face_count); ++k) {
+        RelightLockedGroupWith<Routine>(&group->lightmap[k], light, group->lightmap[k].tile_count);
+      }
     }
   }
 }

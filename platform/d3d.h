@@ -298,6 +298,8 @@ typedef DWORD D3DPRIMITIVETYPE;
 #define D3DPT_TRIANGLESTRIP 5
 #define D3DPT_TRIANGLEFAN 6
 #define D3DDP_WAIT 0x00000001
+// The most vertices one draw call takes; a larger draw fails with DDERR_INVALIDPARAMS and draws nothing.
+#define D3DMAXNUMVERTICES 0xFFFF
 
 #define D3DCLEAR_TARGET 0x00000001
 #define D3DCLEAR_ZBUFFER 0x00000002

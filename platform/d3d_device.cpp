@@ -623,6 +623,7 @@ HRESULT Draw(IDirect3DDevice7::State* s, D3DPRIMITIVETYPE type, DWORD fvf, const
   if (!DecodeVertexLayout(fvf, &layout)) return D3DERR_INVALIDVERTEXTYPE;
   if (vertices == nullptr || (indices == nullptr && index_count != 0)) return DDERR_INVALIDPARAMS;
   if (!s->in_scene) return D3DERR_SCENE_NOT_IN_SCENE;
+  if (vertex_count > D3DMAXNUMVERTICES) return DDERR_INVALIDPARAMS;
   if (vertex_count == 0 || (indices != nullptr && index_count == 0)) return D3D_OK;
   // An index past the vertices given would read outside the caller's memory.
   if (indices != nullptr) {

@@ -11,25 +11,27 @@
 namespace {
 
 // One texture per colour in use, kept apart from the bitmap cache so that no file name can find them.
-// Written by GiveDefaultMaterial and ReleaseDefaultMaterialTextures only.
-struct ColourTexture {
+// Written by ColourTexture and ReleaseDefaultMaterialTextures only.
+struct KnownColour {
   uint32_t rgb;
   TextureEntry entry;
-  ColourTexture* next;
+  KnownColour* next;
 };
-ColourTexture* g_colour_textures = nullptr;
+KnownColour* g_colour_textures = nullptr;
 
 float ClampUnit(float value) {
   if (!(value == value)) return DEFAULT_MATERIAL_GREY;
   return value < 0.0f ? 0.0f : value > 1.0f ? 1.0f : value;
 }
 
-uint8_t ChannelByte(float channel) { return static_cast<uint8_t>(channel * 255.0f + 0.5f); }
+uint8_t ChannelByte(float channel) { return static_cast<uint8_t>(ClampUnit(channel) * 255.0f + 0.5f); }
 
-TextureEntry* TextureOfColour(IDirect3DDevice7* device, const D3DCOLORVALUE& colour) {
+}  // namespace
+
+TextureEntry* ColourTexture(IDirect3DDevice7* device, const D3DCOLORVALUE& colour) {
   const uint8_t r = ChannelByte(colour.r), g = ChannelByte(colour.g), b = ChannelByte(colour.b);
   const uint32_t rgb = static_cast<uint32_t>(r) << 16 | static_cast<uint32_t>(g) << 8 | b;
-  for (ColourTexture* known = g_colour_textures; known != nullptr; known = known->next) {
+  for (KnownColour* known = g_colour_textures; known != nullptr; known = known->next) {
     if (known->rgb == rgb) return &known->entry;
   }
   uint8_t* picture = NewPicture(1, 1);
@@ -39,7 +41,7 @@ TextureEntry* TextureOfColour(IDirect3DDevice7* device, const D3DCOLORVALUE& col
   picture[PICTURE_G] = g;
   picture[PICTURE_B] = b;
   IDirectDrawSurface7* surface = CreateTextureSurface(device, picture, 1, 1);
-  ColourTexture* made = surface != nullptr ? new (std::nothrow) ColourTexture() : nullptr;
+  KnownColour* made = surface != nullptr ? new (std::nothrow) KnownColour() : nullptr;
   if (made == nullptr) {
     if (surface != nullptr) surface->Release();
     return nullptr;
@@ -52,8 +54,6 @@ TextureEntry* TextureOfColour(IDirect3DDevice7* device, const D3DCOLORVALUE& col
   g_colour_textures = made;
   return &made->entry;
 }
-
-}  // namespace
 
 void GiveDefaultMaterial(GeomObject* object, IDirect3DDevice7* device) {
   if (object == nullptr) return;
@@ -70,12 +70,12 @@ void GiveDefaultMaterial(GeomObject* object, IDirect3DDevice7* device) {
   std::memset(&group->group_material, 0, sizeof group->group_material);
   group->group_material.diffuse = colour;
   group->group_material.ambient = colour;
-  group->texture = TextureOfColour(device, colour);
+  group->texture = ColourTexture(device, colour);
 }
 
 void ReleaseDefaultMaterialTextures() {
   while (g_colour_textures != nullptr) {
-    ColourTexture* known = g_colour_textures;
+    KnownColour* known = g_colour_textures;
     g_colour_textures = known->next;
     DestroyTextureEntry(&known->entry);
     delete known;

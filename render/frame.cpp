@@ -83,9 +83,15 @@ void Renderer::DrawFaceGroup(FaceGroup* group) {
     return;
   }
   device->SetTexture(0, group->texture != nullptr ? group->texture->surface : nullptr);
-  device->SetTexture(1, group->lightmap != nullptr ? group->lightmap->surface : nullptr);
-  device->DrawPrimitive(D3DPT_TRIANGLELIST, LIGHTMAP_VERTEX_FVF, group->lightmap_vertices, group->face_count * 3,
-                        D3DDP_WAIT);
+  // A scanned or sculpted mesh can hold more triangles than one draw takes; its group is drawn in
+  // slices, each with its own lightmap.
+  for (uint32_t first = 0, k = 0; first < group->face_count; first += LIGHTMAP_SLICE_FACES, ++k) {
+    const uint32_t faces = group->face_count - first < LIGHTMAP_SLICE_FACES ? group->face_count - first
+                                                                            : LIGHTMAP_SLICE_FACES;
+    device->SetTexture(1, group->lightmap != nullptr ? group->lightmap[k].surface : nullptr);
+    device->DrawPrimitive(D3DPT_TRIANGLELIST, LIGHTMAP_VERTEX_FVF, group->lightmap_vertices + size_t{first} * 3,
+                          faces * 3, D3DDP_WAIT);
+  }
 }
 
 void Renderer::DrawOverlayText(const char* text, int x, int y) {

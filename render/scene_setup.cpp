@@ -27,27 +27,29 @@ void LoadMaterialBitmaps(IDirect3DDevice7* device, const Material& material) {
   }
 }
 
-void AssignGroupMaterial(FaceGroup* group, const Material& material) {
+// A material without a bitmap is drawn in its diffuse colour; a stage without a texture would show white.
+void AssignGroupMaterial(IDirect3DDevice7* device, FaceGroup* group, const Material& material) {
   group->group_material = MaterialColourBlock(material);
-  group->texture = material.bitmap_name[0] != '\0' ? FindTexture(material.bitmap_name) : nullptr;
+  group->texture = material.bitmap_name[0] != '\0' ? FindTexture(material.bitmap_name)
+                                                    : ColourTexture(device, material.diffuse);
 }
 
 bool HasValidMaterial(const AseScene* scene, const GeomObject* object) {
   return scene->materials != nullptr && object->material_index < scene->material_count;
 }
 
-void AssignFaceGroupMaterials(const AseScene* scene, GeomObject* object) {
+void AssignFaceGroupMaterials(IDirect3DDevice7* device, const AseScene* scene, GeomObject* object) {
   if (object->face_groups == nullptr) return;
   const Material& material = scene->materials[object->material_index];
   if (object->face_group_count == 1) {
-    AssignGroupMaterial(object->face_groups, material);
+    AssignGroupMaterial(device, object->face_groups, material);
     return;
   }
   if (object->face_group_count > material.submaterial_count || material.submaterials == nullptr) return;
   FaceGroup* group = object->face_groups;
   for (int i = 0; i < object->face_group_count && group != nullptr; ++i, group = group->next) {
     if (group->material_id < material.submaterial_count) {
-      AssignGroupMaterial(group, material.submaterials[group->material_id]);
+      AssignGroupMaterial(device, group, material.submaterials[group->material_id]);
     }
   }
 }
@@ -80,7 +82,7 @@ void Renderer::ApplyScene(AseScene* scene) {
   const Vector4 light_position = {source.x, source.y, source.z, 0.0f};
   for (GeomObject* object = scene->geom_objects; object != nullptr; object = NextNode(object)) {
     if (HasValidMaterial(scene, object)) {
-      AssignFaceGroupMaterials(scene, object);
+      AssignFaceGroupMaterials(device, scene, object);
     } else {
       GiveDefaultMaterial(object, device);
     }

@@ -54,6 +54,10 @@ struct MeshVertex {
 static_assert(sizeof(MeshVertex) == 32, "MeshVertex has the D3DVERTEX layout");
 static_assert(sizeof(D3DLVERTEX) == 32, "lit vertices have the D3DLVERTEX layout");
 
+// A face corner: an index into its object's vertex arrays, or into its texture vertices. Wider than the
+// 16 bits of the format's counts, so that a scanned or sculpted mesh of more vertices keeps its faces.
+using VertexIndex = uint32_t;
+
 struct TexCoord {
   float u, v;
 };
@@ -80,11 +84,11 @@ void DestroySubMaterials(Material& material);
 struct FaceGroup {
   uint8_t material_id = 0;
   uint32_t face_count = 0;
-  uint16_t* face_indices = nullptr;  // owned, 3 per face, into the object's vertex arrays
+  VertexIndex* face_indices = nullptr;  // owned, 3 per face, into the object's vertex arrays
   D3DMATERIAL7 group_material = {};
   TextureEntry* texture = nullptr;  // not owned: an entry of the texture cache
   FaceFrame* face_frames = nullptr;  // owned, face_count entries
-  GroupLightmap* lightmap = nullptr;  // owned
+  GroupLightmap* lightmap = nullptr;  // owned array, one per slice of LIGHTMAP_SLICE_FACES faces
   LightmapVertex* lightmap_vertices = nullptr;  // owned, 3 per face
   FaceGroup* next = nullptr;
 };
@@ -122,7 +126,7 @@ struct GeomObject : SceneNode {
   IDirect3DVertexBuffer7* vertex_buffer = nullptr;  // owned
   IDirect3DVertexBuffer7* lit_vertex_buffer = nullptr;  // owned
   uint8_t* face_material_ids = nullptr;  // owned, one per face
-  uint16_t* faces = nullptr;  // owned, 3 vertex indices per face
+  VertexIndex* faces = nullptr;  // owned, 3 vertex indices per face
   FaceGroup* face_groups = nullptr;  // owned
   uint8_t face_group_count = 0;
   uint32_t face_count = 0;
@@ -135,7 +139,7 @@ struct GeomObject : SceneNode {
   MeshVertex* render_vertices = nullptr;  // owned, vertex_count entries, object space
   VertexWeights* vertex_weights = nullptr;  // owned, vertex_count entries or none
   D3DLVERTEX* lit_vertices = nullptr;  // owned, vertex_count entries
-  uint16_t* texture_faces = nullptr;  // owned, 3 texture-vertex indices per texture face
+  VertexIndex* texture_faces = nullptr;  // owned, 3 texture-vertex indices per texture face
   TexCoord* texture_vertices = nullptr;  // owned, texture_vertex_count entries
   // "*WIREFRAME_COLOR" as read (red, green, blue): the colour an object without a material is drawn in.
   Vector3 wireframe_colour = {};

@@ -4,8 +4,6 @@
 
 namespace {
 
-// Face corners are 16-bit, so no mesh can address more entries than this.
-constexpr int32_t MAX_MESH_COUNT = 65535;
 // No list line is shorter: each holds a keyword of ten characters or more and a number.
 constexpr size_t MIN_LIST_LINE_BYTES = 4;
 
@@ -18,8 +16,7 @@ uint32_t ReplaceArray(T*& array, uint32_t count, uint32_t per_entry = 1) {
   return array != nullptr ? count : 0;
 }
 
-// List lines of a keyword, an index and three numbers; store sees only indices below count. Indices
-// are taken as their low 16 bits, like the counts.
+// List lines of a keyword, an index and three numbers; store sees only indices below count.
 template <class Store>
 bool ReadIndexedTriples(TextStream& stream, const char* keyword, bool exact, uint32_t count, Store&& store) {
   return ReadBlock(stream, [&](const char* token) {
@@ -27,8 +24,7 @@ bool ReadIndexedTriples(TextStream& stream, const char* keyword, bool exact, uin
     int32_t index = 0;
     float x = 0, y = 0, z = 0;
     stream.Scan("%d %f %f %f", &index, &x, &y, &z);
-    const uint16_t i = static_cast<uint16_t>(index);
-    if (i < count) store(i, x, y, z);
+    if (index >= 0 && static_cast<uint32_t>(index) < count) store(static_cast<uint32_t>(index), x, y, z);
   });
 }
 
@@ -41,12 +37,11 @@ bool ReadMeshBlock(AseScene* scene, GeomObject* object) {
   if (object == nullptr) return false;
   TextStream& stream = *scene->scene_file;
   bool rejected = false;
-  // A count that the 16-bit corners cannot address, or that the rest of the file could not list, drops
-  // the whole mesh rather than wrapping into a different one; the rest of the block is then walked unread.
+  // A negative count, or one that the rest of the file could not list, drops the whole mesh; the rest
+  // of the block is then walked unread.
   auto read_count = [&](uint32_t* count) {
     const int32_t value = ReadInt(stream);
-    if (value < 0 || value > MAX_MESH_COUNT ||
-        !RestCanList(stream, static_cast<uint32_t>(value), MIN_LIST_LINE_BYTES)) {
+    if (value < 0 || !RestCanList(stream, static_cast<uint32_t>(value), MIN_LIST_LINE_BYTES)) {
       DestroyGeometricObjectData(object);
       rejected = true;
       return false;
@@ -93,7 +88,7 @@ bool ReadMeshBlock(AseScene* scene, GeomObject* object) {
 bool ReadVertexList(AseScene* scene, GeomObject* object) {
   if (object == nullptr) return false;
   return ReadIndexedTriples(*scene->scene_file, "*MESH_VERTEX", true, object->vertex_count,
-                            [&](uint16_t i, float x, float y, float z) {
+                            [&](uint32_t i, float x, float y, float z) {
                               object->vertices[i].position = ExchangeYZ(x, y, z);
                             });
 }
@@ -101,10 +96,10 @@ bool ReadVertexList(AseScene* scene, GeomObject* object) {
 bool ReadFaceList(AseScene* scene, GeomObject* object) {
   if (object == nullptr || object->faces == nullptr || object->face_material_ids == nullptr) return false;
   TextStream& stream = *scene->scene_file;
-  // Wider than the 16-bit count, so that surplus face lines never wrap onto the first faces.
+  // Counted past the face count, so that surplus face lines never wrap onto the first faces.
   uint32_t n = 0;
   // The face that the labels met now belong to: none before the first face line and past face_count.
-  uint16_t* face = nullptr;
+  VertexIndex* face = nullptr;
   uint8_t* material_id = nullptr;
   return ReadBlock(stream, [&](const char* token) {
     if (MatchKeyword(token, "*MESH_FACE")) {
@@ -119,13 +114,13 @@ bool ReadFaceList(AseScene* scene, GeomObject* object) {
     // group or the material id, and write the smoothing group as a list, so counting fields would take
     // the next line's. The face label, the edge flags and the smoothing groups pass as ignored tokens;
     // a corner or id that is not written stays 0. B and C change places to keep the winding under the
-    // exchanged axes.
+    // exchanged axes. A negative corner wraps far past any vertex and leaves its face undrawn.
     if (MatchKeywordExact(token, "A:")) {
-      face[0] = static_cast<uint16_t>(ReadInt(stream));
+      face[0] = static_cast<VertexIndex>(ReadInt(stream));
     } else if (MatchKeywordExact(token, "B:")) {
-      face[2] = static_cast<uint16_t>(ReadInt(stream));
+      face[2] = static_cast<VertexIndex>(ReadInt(stream));
     } else if (MatchKeywordExact(token, "C:")) {
-      face[1] = static_cast<uint16_t>(ReadInt(stream));
+      face[1] = static_cast<VertexIndex>(ReadInt(stream));
     } else if (MatchKeyword(token, "*MESH_MTLID")) {
       *material_id = static_cast<uint8_t>(ReadInt(stream));
     }
@@ -135,7 +130,7 @@ bool ReadFaceList(AseScene* scene, GeomObject* object) {
 bool ReadTextureVertexList(AseScene* scene, GeomObject* object) {
   if (object == nullptr) return false;
   return ReadIndexedTriples(*scene->scene_file, "*MESH_TVERT", false, object->texture_vertex_count,
-                            [&](uint16_t i, float u, float v, float) {
+                            [&](uint32_t i, float u, float v, float) {
                               object->texture_vertices[i] = TexCoord{u, v};
                             });
 }
@@ -148,12 +143,11 @@ bool ReadTextureFaceList(AseScene* scene, GeomObject* object) {
     if (!MatchKeyword(token, "*MESH_TFACE")) return;
     int32_t index = 0, a = 0, b = 0, c = 0;
     stream.Scan("%d %d %d %d", &index, &a, &b, &c);
-    const uint16_t i = static_cast<uint16_t>(index);
-    if (i >= count) return;
-    uint16_t* face = object->texture_faces + 3 * static_cast<size_t>(i);
-    face[0] = static_cast<uint16_t>(a);
-    face[1] = static_cast<uint16_t>(c);
-    face[2] = static_cast<uint16_t>(b);
+    if (index < 0 || static_cast<uint32_t>(index) >= count) return;
+    VertexIndex* face = object->texture_faces + 3 * static_cast<size_t>(index);
+    face[0] = static_cast<VertexIndex>(a);
+    face[1] = static_cast<VertexIndex>(c);
+    face[2] = static_cast<VertexIndex>(b);
   });
 }
 
@@ -161,7 +155,7 @@ bool ReadNormals(AseScene* scene, GeomObject* object) {
   if (object == nullptr) return false;
   // Face normal lines pass as ignored tokens; a shared vertex keeps the last corner normal listed.
   return ReadIndexedTriples(*scene->scene_file, "*MESH_VERTEXNORMAL", false, object->vertex_count,
-                            [&](uint16_t i, float x, float y, float z) {
+                            [&](uint32_t i, float x, float y, float z) {
                               object->vertices[i].normal = ExchangeYZ(x, y, z);
                             });
 }

@@ -39,16 +39,16 @@ FaceGroup* CollectFaces(const GeomObject& object, bool any_id, uint8_t id) {
   uint32_t count = 0;
   for (uint32_t f = 0; f < object.face_count; ++f) count += belongs(f) ? 1 : 0;
   if (count == 0) return nullptr;
-  uint16_t* indices = NewZeroedArray<uint16_t>(3 * static_cast<size_t>(count));
+  VertexIndex* indices = NewZeroedArray<VertexIndex>(3 * static_cast<size_t>(count));
   FaceGroup* group = indices != nullptr ? new (std::nothrow) FaceGroup : nullptr;
   if (group == nullptr) {
     delete[] indices;
     return nullptr;
   }
-  uint16_t* out = indices;
+  VertexIndex* out = indices;
   for (uint32_t f = 0; f < object.face_count; ++f) {
     if (!belongs(f)) continue;
-    std::memcpy(out, object.faces + 3 * static_cast<size_t>(f), 3 * sizeof(uint16_t));
+    std::memcpy(out, object.faces + 3 * static_cast<size_t>(f), 3 * sizeof(VertexIndex));
     out += 3;
   }
   group->material_id = any_id ? 0 : id;
@@ -226,7 +226,7 @@ void ComputeVertexColours(AseScene* scene) {
       const uint32_t specular = Pack(sub.specular);
       const uint32_t ambient = Pack(sub.ambient);
       for (size_t c = 0; c < 3 * static_cast<size_t>(group->face_count); ++c) {
-        const uint16_t v = group->face_indices[c];
+        const VertexIndex v = group->face_indices[c];
         if (v >= object->vertex_count) continue;
         D3DLVERTEX& lit = object->lit_vertices[v];
         lit.specular = specular;

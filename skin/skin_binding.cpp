@@ -35,7 +35,7 @@ void SetMatrixRow(Matrix4& m, int row, const Vector3& file_row, float w) {
 
 bool FaceInRange(const GeomObject& object, uint32_t face) {
   if (object.faces == nullptr || object.vertices == nullptr || face >= object.face_count) return false;
-  const uint16_t* corners = object.faces + 3 * static_cast<size_t>(face);
+  const VertexIndex* corners = object.faces + 3 * static_cast<size_t>(face);
   return corners[0] < object.vertex_count && corners[1] < object.vertex_count && corners[2] < object.vertex_count;
 }
 
@@ -43,8 +43,8 @@ void SplitVerticesByTexCoord(GeomObject* object) {
   if (object == nullptr || object->texture_faces == nullptr) return;
   if (object->vertices == nullptr || object->vertex_count == 0 || object->faces == nullptr) return;
 
-  // Only faces that have a texture face can ask for a copy, and no index may pass what a 16-bit face
-  // corner addresses; a file with fewer texture faces than faces leaves the rest of its corners alone.
+  // Only faces that have a texture face can ask for a copy, and no index may pass what a face corner
+  // addresses; a file with fewer texture faces than faces leaves the rest of its corners alone.
   const uint32_t textured_faces = std::min(object->face_count, object->texture_face_count);
   const size_t old_count = object->vertex_count;
   const size_t capacity = std::max(old_count, std::min(old_count + 3 * static_cast<size_t>(textured_faces),
@@ -71,10 +71,10 @@ void SplitVerticesByTexCoord(GeomObject* object) {
     // A face naming a vertex that does not exist is never drawn; it must not shape the others.
     if (!FaceInRange(*object, f)) continue;
     for (size_t c = 3 * static_cast<size_t>(f); c < 3 * static_cast<size_t>(f) + 3; ++c) {
-      const uint16_t texture_index = object->texture_faces[c];
+      const VertexIndex texture_index = object->texture_faces[c];
       if (object->texture_vertices == nullptr || texture_index >= object->texture_vertex_count) continue;
       const TexCoord& coord = object->texture_vertices[texture_index];
-      const uint16_t a = object->faces[c];
+      const VertexIndex a = object->faces[c];
       MeshVertex& vertex = work[a];
       if (vertex.u == UNASSIGNED_TEXCOORD && vertex.v == UNASSIGNED_TEXCOORD) {
         vertex.u = coord.u;
@@ -86,7 +86,7 @@ void SplitVerticesByTexCoord(GeomObject* object) {
         work[next].u = coord.u;
         work[next].v = coord.v;
         if (work_weights != nullptr) CopyVertexWeights(work_weights[next], work_weights[a]);
-        object->faces[c] = static_cast<uint16_t>(next);
+        object->faces[c] = static_cast<VertexIndex>(next);
         ++next;
       }
     }

@@ -3,15 +3,16 @@
 // arrays (BindSkin), and the teardown of everything an object owns (DestroyGeometricObjectData).
 // Face corners and texture-face entries come from the file unchecked: a face naming a vertex that does
 // not exist takes no part in the split (nor in drawing, see FaceInRange), a texture index past the
-// table gives its corner no coordinate, and the split never grows an object past 16-bit indices.
+// table gives its corner no coordinate, and the split never grows an object past what a face corner
+// addresses.
 #pragma once
 
 #include <cstdint>
 
 struct GeomObject;
 
-// The most vertices an object can have: face corners are 16-bit indices.
-constexpr uint32_t MAX_SPLIT_VERTEX_COUNT = 65535;
+// The most vertices an object can have: what a face corner addresses.
+constexpr uint32_t MAX_SPLIT_VERTEX_COUNT = UINT32_MAX;
 
 // True when face names three vertices that the object has.
 bool FaceInRange(const GeomObject& object, uint32_t face);

@@ -30,11 +30,11 @@ GeomObject* AddRandomMesh(AseScene& scene, uint32_t seed, std::initializer_list<
     object->vertices[i] = {{coordinate(random), coordinate(random), coordinate(random)}, {}, uv(random), uv(random)};
   }
   FaceGroup** tail = &object->face_groups;
-  uint16_t vertex = 0;
+  VertexIndex vertex = 0;
   for (uint32_t size : group_sizes) {
     FaceGroup* group = *tail = new FaceGroup;
     group->face_count = size;
-    group->face_indices = NewZeroedArray<uint16_t>(size_t{size} * 3);
+    group->face_indices = NewZeroedArray<VertexIndex>(size_t{size} * 3);
     for (uint32_t k = 0; k < size * 3; ++k) group->face_indices[k] = vertex++;
     tail = &group->next;
     ++object->face_group_count;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -83,7 +84,26 @@ INSTANTIATE_TEST_SUITE_P(
                         }, 640, 480, 16, HAL, "Failed to Set CooperativeLevel"}),
     [](const ::testing::TestParamInfo<CreationFailure>& info) { return std::string(info.param.name); });
 
-// Each object of the scene is one case; diffuse colours as packed ARGB, per group in list order.
+// What stage 0 shows for a group: the bitmap's name, the 4-4-4-4 texel of a one-texel colour texture,
+// or "" without a texture.
+std::string StageZero(const FaceGroup& group) {
+  const TextureEntry* texture = group.texture;
+  if (texture == nullptr || texture->surface == nullptr) return "";
+  if (texture->name[0] != '\0') return texture->name;
+  DDSURFACEDESC2 desc = {};
+  desc.dwSize = DDSURFACEDESC2_SIZE;
+  if (FAILED(texture->surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) return "locked";
+  uint16_t texel = 0;
+  std::memcpy(&texel, desc.lpSurface, sizeof texel);
+  texture->surface->Unlock(nullptr);
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "%04X", texel);
+  return hex;
+}
+
+// Each object of the scene is one case; diffuse colours as packed ARGB, per group in list order. A
+// group whose material names no bitmap shows its diffuse colour, as an object without a material shows
+// its wireframe colour.
 TEST_F(DeviceTest, FaceGroupsTakeTheirMaterialOrSubMaterialsByIdAndDrawWithTheStagesAsSet) {
   ScopedTempDir dir;
   AseScene scene;
@@ -97,23 +117,23 @@ TEST_F(DeviceTest, FaceGroupsTakeTheirMaterialOrSubMaterialsByIdAndDrawWithTheSt
   const struct {
     const char* object;
     std::vector<uint32_t> diffuse;
-    std::vector<bool> textured;
-  } cases[] = {{"One", {0xFF190000}, {true}},  // the material itself, though all faces use sub-material 1
-               {"Several", {0xFF001900, 0xFF004C00}, {false, true}},
-               {"Fewer", {0xFF000000, 0xFF000000, 0xFF000000}, {false, false, false}},
-               {"Wire", {0xFF3F7FBF}, {true}},  // no material: the wireframe colour, or grey
-               {"Grey", {0xFF7F7F7F}, {true}}};
+    std::vector<std::string> stage_zero;
+  } cases[] = {{"One", {0xFF190000}, {"wall.tga"}},  // the material itself, though all faces use sub-material 1
+               {"Several", {0xFF001900, 0xFF004C00}, {"F010", "wall.tga"}},  // green 0.1 rounds to 26 of 255
+               {"Fewer", {0xFF000000, 0xFF000000, 0xFF000000}, {"", "", ""}},
+               {"Wire", {0xFF3F7FBF}, {"F48B"}},  // no material: the wireframe colour, or grey
+               {"Grey", {0xFF7F7F7F}, {"F888"}}};
   const GeomObject* object = scene.geom_objects;
   for (const auto& c : cases) {
     ASSERT_STREQ(object->name, c.object);
     std::vector<uint32_t> diffuse;
-    std::vector<bool> textured;
+    std::vector<std::string> stage_zero;
     for (const FaceGroup* g = object->face_groups; g != nullptr; g = g->next) {
       diffuse.push_back(Pack(g->group_material.diffuse));
-      textured.push_back(g->texture != nullptr && g->texture->surface != nullptr);
+      stage_zero.push_back(StageZero(*g));
     }
     EXPECT_EQ(diffuse, c.diffuse) << c.object;
-    EXPECT_EQ(textured, c.textured) << c.object;
+    EXPECT_EQ(stage_zero, c.stage_zero) << c.object;
     object = NextNode(object);
   }
 

@@ -45,22 +45,22 @@ void SetVertices(GeomObject* object, std::initializer_list<Vector3> positions) {
   for (const Vector3& p : positions) object->vertices[i++].position = p;
 }
 
-void SetFaces(GeomObject* object, std::initializer_list<uint16_t> corners,
+void SetFaces(GeomObject* object, std::initializer_list<VertexIndex> corners,
              std::initializer_list<uint8_t> ids) {
   object->face_count = static_cast<uint32_t>(corners.size() / 3);
-  object->faces = NewZeroedArray<uint16_t>(corners.size());
+  object->faces = NewZeroedArray<VertexIndex>(corners.size());
   object->face_material_ids = NewZeroedArray<uint8_t>(object->face_count);
   std::copy(corners.begin(), corners.end(), object->faces);
   std::copy(ids.begin(), ids.end(), object->face_material_ids);
 }
 
 void SetTextureMapping(GeomObject* object, std::initializer_list<TexCoord> coords,
-                       std::initializer_list<uint16_t> corners) {
+                       std::initializer_list<VertexIndex> corners) {
   object->texture_vertex_count = static_cast<uint32_t>(coords.size());
   object->texture_vertices = NewZeroedArray<TexCoord>(coords.size());
   std::copy(coords.begin(), coords.end(), object->texture_vertices);
   object->texture_face_count = static_cast<uint32_t>(corners.size() / 3);
-  object->texture_faces = NewZeroedArray<uint16_t>(corners.size());
+  object->texture_faces = NewZeroedArray<VertexIndex>(corners.size());
   std::copy(corners.begin(), corners.end(), object->texture_faces);
 }
 

@@ -25,9 +25,9 @@ GeomObject* AddGeomObject(AseScene& scene, const char* name, const char* parent_
 // Positions are world-space, already in the device's axis order.
 void SetVertices(GeomObject* object, std::initializer_list<Vector3> positions);
 // Three corners per face; ids sets one material id per face (all 0 when empty).
-void SetFaces(GeomObject* object, std::initializer_list<uint16_t> corners, std::initializer_list<uint8_t> ids = {});
+void SetFaces(GeomObject* object, std::initializer_list<VertexIndex> corners, std::initializer_list<uint8_t> ids = {});
 void SetTextureMapping(GeomObject* object, std::initializer_list<TexCoord> coords,
-                       std::initializer_list<uint16_t> corners);
+                       std::initializer_list<VertexIndex> corners);
 void SetTranslation(SceneNode* node, const Vector3& file_position);
 LightObject* AddLight(AseScene& scene, const Vector3& file_position);
 // Material table of `count` entries; entry 0 gets `submaterial_count` sub-materials.

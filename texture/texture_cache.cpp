@@ -1,13 +1,20 @@
 #include "texture/texture_cache.h"
 
 #include <cstring>
+#include <filesystem>
 #include <new>
+#include <unordered_set>
 
 #include "texture/picture.h"
+#include "texture/resolve_path.h"
 
 TextureEntry* g_texture_cache = nullptr;
 
 namespace {
+
+// Names and files whose load failed on the current device, so that sixty-four materials naming one bad
+// file read it once and show its reader's box once. Written by LoadTexture and DestroyTextureCache.
+std::unordered_set<std::string> g_failed_loads;
 
 constexpr DWORD ALPHA_MASK_4444 = 0xF000;
 
@@ -28,6 +35,16 @@ DWORD RoundUpToPowerOfTwo(DWORD value) {
   DWORD power = 1;
   while (power < value) power <<= 1;
   return power;
+}
+
+// The texture size the device gets for a picture: each side up to a power of two, then both to the
+// larger, as its texture caps demand.
+void FitTextureSize(DWORD texture_caps, DWORD* width, DWORD* height) {
+  if (texture_caps & D3DPTEXTURECAPS_POW2) {
+    *width = RoundUpToPowerOfTwo(*width);
+    *height = RoundUpToPowerOfTwo(*height);
+  }
+  if (texture_caps & D3DPTEXTURECAPS_SQUAREONLY) *width = *height = *width > *height ? *width : *height;
 }
 
 uint16_t PackTexel4444(const uint8_t* pixel) {
@@ -62,14 +79,7 @@ IDirectDrawSurface7* CreateSurfaceFor(IDirect3DDevice7* device, DWORD width, DWO
   } else {
     desc.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
   }
-  const DWORD texture_caps = caps.dpcTriCaps.dwTextureCaps;
-  if (texture_caps & D3DPTEXTURECAPS_POW2) {
-    desc.dwWidth = RoundUpToPowerOfTwo(desc.dwWidth);
-    desc.dwHeight = RoundUpToPowerOfTwo(desc.dwHeight);
-  }
-  if (texture_caps & D3DPTEXTURECAPS_SQUAREONLY) {
-    desc.dwWidth = desc.dwHeight = desc.dwWidth > desc.dwHeight ? desc.dwWidth : desc.dwHeight;
-  }
+  FitTextureSize(caps.dpcTriCaps.dwTextureCaps, &desc.dwWidth, &desc.dwHeight);
 
   FormatSearch search = {};
   device->EnumTextureFormats(TakeFirstFourBitAlphaFormat, &search);
@@ -109,6 +119,47 @@ bool WritePicture(IDirectDrawSurface7* surface, const uint8_t* picture, DWORD wi
   return true;
 }
 
+// Whether CreateSurfaceFor would be given a size the device takes, for a picture of these sides.
+bool DeviceHoldsTexture(IDirect3DDevice7* device, DWORD width, DWORD height) {
+  D3DDEVICEDESC7 caps = {};
+  if (FAILED(device->GetCaps(&caps))) return false;
+  FitTextureSize(caps.dpcTriCaps.dwTextureCaps, &width, &height);
+  return (caps.dwMaxTextureWidth == 0 || width <= caps.dwMaxTextureWidth) &&
+         (caps.dwMaxTextureHeight == 0 || height <= caps.dwMaxTextureHeight);
+}
+
+// The file that a bitmap name finds, as one path whatever the spelling: "C:\\maps\\wall.tga",
+// "wall.tga" and "./wall.tga" may all name it. Empty when no file is found.
+std::string SourceOfName(const char* file_name) {
+  const std::string resolved = ResolveScenePath(file_name);
+  if (resolved.empty()) return resolved;
+  std::error_code error;
+  const std::filesystem::path canonical = std::filesystem::weakly_canonical(resolved, error);
+  return error ? resolved : canonical.string();
+}
+
+TextureEntry* FindTextureOfSource(const std::string& source) {
+  if (source.empty()) return nullptr;
+  for (TextureEntry* entry = g_texture_cache; entry != nullptr; entry = entry->next) {
+    if (entry->surface != nullptr && entry->source == source) return entry;
+  }
+  return nullptr;
+}
+
+// The new entry takes a reference to the loaded one's surface, so either can be destroyed first.
+bool ShareTexture(TextureEntry* entry, const TextureEntry& loaded, const char* file_name) {
+  const size_t name_length = std::strlen(file_name);
+  if (name_length >= sizeof(entry->name)) return false;
+  loaded.surface->AddRef();
+  entry->surface = loaded.surface;
+  entry->width = loaded.width;
+  entry->height = loaded.height;
+  entry->source = loaded.source;
+  std::memset(entry->name, 0, sizeof(entry->name));
+  std::memcpy(entry->name, file_name, name_length);
+  return true;
+}
+
 }  // namespace
 
 IDirectDrawSurface7* CreateTextureSurface(IDirect3DDevice7* device, uint8_t* picture, uint16_t width, uint16_t height) {
@@ -130,6 +181,10 @@ bool LoadTextureFile(TextureEntry* entry, IDirect3DDevice7* device, const char* 
   if (name_length >= sizeof(entry->name)) return false;
   uint8_t* picture = nullptr;
   if (!LoadPicture(*entry, file_name, picture)) return false;
+  if (entry->claimed_width != 0 && !DeviceHoldsTexture(device, entry->claimed_width, entry->claimed_height)) {
+    FreePicture(picture);
+    return false;
+  }
   IDirectDrawSurface7* surface = CreateTextureSurface(device, picture, entry->width, entry->height);
   if (surface == nullptr) return false;
   entry->surface = surface;
@@ -143,18 +198,30 @@ void DestroyTextureEntry(TextureEntry* entry) {
   if (entry->surface != nullptr) entry->surface->Release();
   entry->surface = nullptr;
   std::memset(entry->name, 0, sizeof(entry->name));
+  entry->source.clear();
 }
 
 void LoadTexture(IDirect3DDevice7* device, const char* file_name) {
+  // Sixty-four sub-materials naming one 12 MB bitmap would otherwise hold sixty-four copies of it, and
+  // sixty-four naming a broken one would read it and show its reader's box sixty-four times.
+  if (file_name == nullptr || FindTexture(file_name) != nullptr || g_failed_loads.count(file_name) != 0) return;
+  const std::string source = SourceOfName(file_name);
+  if (!source.empty() && g_failed_loads.count(source) != 0) return;
   TextureEntry* entry = new (std::nothrow) TextureEntry();
   if (entry == nullptr) return;
   TextureEntry** link = &g_texture_cache;
   while (*link != nullptr) link = &(*link)->next;
   *link = entry;
-  if (LoadTextureFile(entry, device, file_name)) return;
+  const TextureEntry* loaded = FindTextureOfSource(source);
+  if (loaded != nullptr ? ShareTexture(entry, *loaded, file_name) : LoadTextureFile(entry, device, file_name)) {
+    entry->source = source;
+    return;
+  }
   *link = nullptr;
   DestroyTextureEntry(entry);
   delete entry;
+  g_failed_loads.insert(file_name);
+  if (!source.empty()) g_failed_loads.insert(source);
 }
 
 TextureEntry* FindTexture(const char* name) {
@@ -166,6 +233,7 @@ TextureEntry* FindTexture(const char* name) {
 }
 
 void DestroyTextureCache() {
+  g_failed_loads.clear();
   TextureEntry* entry = g_texture_cache;
   g_texture_cache = nullptr;
   while (entry != nullptr) {

@@ -209,9 +209,8 @@ bool IsUncompressed(TiffImage& image, const TiffBytes& file) {
 
 // Sides come from the file, so they are judged before the pixel buffer is made. Samples that are read
 // take at least a byte per pixel, so a picture with more pixels than the file has bytes is damaged or
-// hostile. A format that is not read costs only its transparent black picture, whatever its file holds
-// (a compressed or one-bit page is far smaller than its pixel count); that picture is held to the size
-// of the largest file the readers take.
+// hostile. A format that is not read needs no buffer at all (a compressed or one-bit page is far smaller
+// than its pixel count); its claimed size is still held to that of the largest file the readers take.
 bool PictureSizeIsPlausible(const TiffImage& image, uint64_t file_bytes, bool readable) {
   if (image.width == 0 || image.height == 0 || image.width > MAX_PICTURE_SIDE || image.height > MAX_PICTURE_SIDE) {
     return false;
@@ -256,12 +255,13 @@ bool ReadTiffFile(TiffImage& image, const std::vector<uint8_t>& bytes) {
 
   const bool readable = photometric == PHOTOMETRIC_RGB && IsUncompressed(image, file);
   if (!PictureSizeIsPlausible(image, bytes.size(), readable)) return false;
+  if (!readable) {
+    MessageBoxA(GetActiveWindow(), "Not Supported Format", "ERROR", MB_OK);
+    return true;
+  }
   image.pixels_bgra = NewZeroedArray<uint8_t>(size_t{image.width} * image.height * 4);
   if (image.pixels_bgra == nullptr) return false;
-
-  if (readable) return ConvertRgb(image, file, tables, samples);
-  MessageBoxA(GetActiveWindow(), "Not Supported Format", "ERROR", MB_OK);
-  return true;
+  return ConvertRgb(image, file, tables, samples);
 }
 
 }  // namespace
@@ -298,13 +298,18 @@ bool ReadTiff(TiffImage& image, const char* path) {
 bool LoadTiffPicture(TextureEntry& entry, const char* path, uint8_t*& out_picture) {
   TiffImage image;
   if (!ReadTiff(image, path)) return false;
+  // What stands in for a picture that was not read is transparent black everywhere, so one pixel of it
+  // samples the same as the header's claimed size would, at a cost that no header can raise.
+  const bool stand_in = image.pixels_bgra == nullptr;
+  const uint32_t claimed_width = image.width, claimed_height = image.height;
+  if (stand_in) image.width = image.height = 1;
   uint8_t* picture = NewPicture(image.width, image.height);
   if (picture == nullptr) {
     DestroyTiffImage(image);
     return false;
   }
   const size_t width = image.width;
-  for (size_t row = 0; row < image.height; ++row) {
+  for (size_t row = 0; row < image.height && image.pixels_bgra != nullptr; ++row) {
     const uint8_t* source = image.pixels_bgra + (image.height - 1 - row) * width * 4;
     uint8_t* target = picture + row * width * PICTURE_BYTES_PER_PIXEL;
     for (size_t x = 0; x < width; ++x, source += 4, target += PICTURE_BYTES_PER_PIXEL) {
@@ -316,6 +321,8 @@ bool LoadTiffPicture(TextureEntry& entry, const char* path, uint8_t*& out_pictur
   }
   entry.width = static_cast<uint16_t>(image.width);
   entry.height = static_cast<uint16_t>(image.height);
+  entry.claimed_width = static_cast<uint16_t>(stand_in ? claimed_width : 0);
+  entry.claimed_height = static_cast<uint16_t>(stand_in ? claimed_height : 0);
   DestroyTiffImage(image);
   out_picture = picture;
   return true;

@@ -4,7 +4,8 @@
 // leaves the file, or an RGB picture larger than the file could hold (more pixels than bytes), refuses
 // the file without a message; strip data that ends early or lies outside the file leaves those pixels
 // zero. Missing tags and sample sizes other than 8 show the "TIF Error" boxes and fail; other colour
-// models and compressed strips show "Not Supported Format" and load as transparent black.
+// models and compressed strips show "Not Supported Format" and load as one transparent black pixel,
+// which draws as a transparent black picture of any size does, whatever size the header claims.
 #pragma once
 
 #include <cstdint>
@@ -34,7 +35,7 @@ struct TiffImage {
   uint16_t found_type = 0;
   uint32_t found_count = 0;
   uint32_t found_value = 0;
-  uint8_t* pixels_bgra = nullptr;  // width x height x 4: B, G, R, A in file row order, zero-filled
+  uint8_t* pixels_bgra = nullptr;  // width x height x 4: B, G, R, A in file row order; null when not read
   uint32_t width = 0;
   uint32_t height = 0;
   uint32_t rows_per_strip = 0;
@@ -48,6 +49,6 @@ bool ReadTiff(TiffImage& image, const char* path);
 bool FindTag(TiffImage& image, uint16_t tag);
 void DestroyTiffImage(TiffImage& image);
 
-// Reads path into a new common picture (bottom row first) and sets the entry's width and height; on
-// failure nothing is touched.
+// Reads path into a new common picture (bottom row first) and sets the entry's width and height, and
+// the claimed sides of a picture not read (0 for one read); on failure nothing is touched.
 bool LoadTiffPicture(TextureEntry& entry, const char* path, uint8_t*& out_picture);

@@ -7,7 +7,8 @@
 
 namespace {
 
-constexpr uint32_t MAX_MESH_FACES = 65535;
+// Beyond what one draw takes many times over, and still a text the generator holds in memory.
+constexpr uint32_t MAX_MESH_FACES = 1u << 22;
 constexpr uint32_t MAX_TABLE_ENTRIES = 255;
 constexpr float OBJECT_SPACING = 120.0f;
 constexpr float GRID_STEP = 2.0f;

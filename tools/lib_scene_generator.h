@@ -2,7 +2,7 @@
 // (wavy height fields with texture coordinates, normals and material ids), a material table with
 // multi-materials, lights, target cameras, parent chains and optional position/rotation tracks, written
 // the way the exporter lays its files out. The same options always give the same bytes. Options beyond
-// what the format can hold (16-bit mesh counts, 8-bit material counts) are clamped, never wrapped.
+// what the format can hold (8-bit material counts) or the generator writes are clamped, never wrapped.
 #pragma once
 
 #include <cstddef>
@@ -11,7 +11,7 @@
 
 struct SceneGeneratorOptions {
   uint32_t object_count = 16;
-  uint32_t faces_per_object = 512;  // at most 65535
+  uint32_t faces_per_object = 512;  // at most 4,194,304
   uint32_t material_count = 4;  // table entries, at most 255; 0 writes no material list
   uint32_t submaterial_count = 3;  // of every odd table entry, at most 255; faces cycle through them
   uint32_t light_count = 1;  // the first is an omni light, later ones have targets
