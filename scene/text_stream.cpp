@@ -111,43 +111,6 @@ size_t Utf16ToUtf8(const uint8_t* units, size_t size, char* out) {
 // Powers of ten that a float holds exactly (5^10 < 2^24).
 constexpr float EXACT_POWERS_OF_TEN[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
 
-// The decimal number in [first, last) (digits, an optional point and digits, an optional exponent whose
-// digits the caller has checked) when its digits form an integer of at most 2^24 and its scale is at
-// most ten places either way: both are then exact floats, so one multiplication or division rounds
-// once, to the nearest float, the same bits as the full conversion gives. Nearly every number in a
-// scene file ("0.7071", "-12.5000") takes this way. False when the number needs the full conversion.
-bool ExactShortDecimal(const char* first, const char* last, float* out) {
-  uint64_t mantissa = 0;
-  int digit_count = 0;
-  int exponent = 0;
-  const char* c = first;
-  for (bool after_point = false; c < last; ++c) {
-    if (*c == '.' && !after_point) {
-      after_point = true;
-      continue;
-    }
-    if (!IsDigit(*c)) break;
-    if (++digit_count > 19) return false;
-    mantissa = mantissa * 10 + static_cast<uint64_t>(*c - '0');
-    if (after_point) --exponent;
-  }
-  if (c < last) {
-    ++c;  // the exponent letter
-    bool negative = false;
-    if (*c == '+' || *c == '-') negative = *c++ == '-';
-    int written = 0;
-    for (; c < last; ++c) {
-      if (written > 100) return false;
-      written = written * 10 + (*c - '0');
-    }
-    exponent += negative ? -written : written;
-  }
-  if (mantissa > (uint64_t{1} << 24) || exponent < -10 || exponent > 10) return false;
-  const float value = static_cast<float>(mantissa);
-  *out = exponent < 0 ? value / EXACT_POWERS_OF_TEN[-exponent] : value * EXACT_POWERS_OF_TEN[exponent];
-  return true;
-}
-
 }  // namespace
 
 size_t g_text_window_bytes = TEXT_WINDOW_BYTES;
@@ -341,7 +304,7 @@ void TextStream::SkipSpace() {
   } while (position_ >= size_ && Refill());
 }
 
-bool TextStream::ConvertString(char* out) {
+bool TextStream::ConvertString(char* out, size_t* copied) {
   SkipSpace();
   if (position_ >= size_) return false;
   // The window ends where a token ends, so the whole token is here.
@@ -353,13 +316,17 @@ bool TextStream::ConvertString(char* out) {
   const size_t length = std::min<size_t>(p - position_, TOKEN_SIZE - 1);
   std::memcpy(out, data + position_, length);
   out[length] = '\0';
+  if (copied != nullptr) *copied = length;
   position_ = p;
   return true;
 }
 
 bool TextStream::ReadToken(char* buffer) {
-  std::memset(buffer, 0, TOKEN_SIZE);
-  return ConvertString(buffer);
+  // The whole buffer is cleared, as before each token; only the part behind the token is left to clear.
+  size_t length = 0;
+  const bool read = ConvertString(buffer, &length);
+  std::memset(buffer + length, 0, TOKEN_SIZE - length);
+  return read;
 }
 
 bool TextStream::ReadTokenStartingWith(char* buffer, const char* const* prefixes, size_t count) {
@@ -444,28 +411,49 @@ bool TextStream::ConvertFloat(float* out) {
     const char* digits = hex ? text + 2 : text;
     const char* end = data + size_;
     auto is_mantissa_digit = [hex](char c) { return hex ? IsHexDigit(c) : IsDigit(c); };
+    // A decimal's digits are gathered into an integer on the way, with its scale, for the shortcut below
+    // (a hex mantissa gathers nonsense that is never used).
     const char* q = digits;
     size_t mantissa_digits = 0;
-    while (q < end && is_mantissa_digit(*q)) ++q, ++mantissa_digits;
+    uint64_t mantissa = 0;
+    int scale = 0;
+    while (q < end && is_mantissa_digit(*q)) {
+      mantissa = mantissa * 10 + static_cast<uint64_t>(*q - '0');
+      ++q, ++mantissa_digits;
+    }
     if (q < end && *q == '.') {
       ++q;
-      while (q < end && is_mantissa_digit(*q)) ++q, ++mantissa_digits;
+      while (q < end && is_mantissa_digit(*q)) {
+        mantissa = mantissa * 10 + static_cast<uint64_t>(*q - '0');
+        if (mantissa_digits < 20) --scale;  // past 19 digits the scale is never used
+        ++q, ++mantissa_digits;
+      }
     }
     if (mantissa_digits == 0) return false;
     // An exponent counts only when digits follow it; otherwise the letter is left in the stream.
     const char exponent_letter = hex ? 'p' : 'e';
     if (q < end && (*q == exponent_letter || *q == exponent_letter - 'a' + 'A')) {
       const char* e = q + 1;
+      const bool negative_exponent = e < end && *e == '-';
       if (e < end && (*e == '+' || *e == '-')) ++e;
       if (e < end && IsDigit(*e)) {
-        while (e < end && IsDigit(*e)) ++e;
+        int exponent = 0;
+        for (; e < end && IsDigit(*e); ++e) exponent = std::min(exponent * 10 + (*e - '0'), 100000);
+        scale += negative_exponent ? -exponent : exponent;
         q = e;
       }
     }
+    // With at most 19 digits forming an integer of at most 2^24 and a scale of at most ten places, both
+    // operands are exact floats, so one multiplication or division rounds once, to the nearest float:
+    // the bits the full conversion gives. Nearly every number in a scene file ("0.7071", "-12.5000")
+    // takes this way.
+    const bool exact = !hex && mantissa_digits <= 19 && mantissa <= (uint64_t{1} << 24) && scale >= -10 && scale <= 10;
+    if (exact) {
+      const float whole = static_cast<float>(mantissa);
+      value = scale < 0 ? whole / EXACT_POWERS_OF_TEN[-scale] : whole * EXACT_POWERS_OF_TEN[scale];
+    }
     const std::chars_format format = hex ? std::chars_format::hex : std::chars_format::general;
-    const auto result = !hex && ExactShortDecimal(digits, q, &value)
-                            ? std::from_chars_result{q, std::errc()}
-                            : std::from_chars(digits, q, value, format);
+    const auto result = exact ? std::from_chars_result{q, std::errc()} : std::from_chars(digits, q, value, format);
     if (result.ec == std::errc::result_out_of_range) {
       // Out of range: infinity for a large magnitude, zero for a tiny one, as strtof gives.
       bool negative_exponent = false;

@@ -72,7 +72,8 @@ class TextStream {
   void SkipSpace();
   bool ConvertInt(int32_t* out);
   bool ConvertFloat(float* out);
-  bool ConvertString(char* out);
+  // copied, when given, receives the number of characters stored before the terminating zero.
+  bool ConvertString(char* out, size_t* copied = nullptr);
 
   // The window: window_[0, size_) is text whose last character ends a token (or the end of the text);
   // window_[size_, filled_) has been read ahead and is carried into the next window.
