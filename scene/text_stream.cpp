@@ -295,7 +295,9 @@ int TextStream::GetChar() {
   return static_cast<unsigned char>(window_[position_++]);
 }
 
-void TextStream::SkipSpace() {
+// Most calls stand on a token already, or on the one blank before it.
+inline void TextStream::SkipSpace() {
+  if (position_ < size_ && !IsSpace(window_[position_])) return;
   do {
     const char* data = window_;
     size_t p = position_;
