@@ -179,7 +179,9 @@ size_t TextStream::ReadSource(char* out, size_t wanted) {
     if (got != 0) std::memcpy(out, memory_ + source_offset_, got);
   }
   source_offset_ += got;
-  if (got < wanted) source_ended_ = true;
+  // Known as soon as the last byte is in, so that AtEnd never waits for a read that finds nothing.
+  const size_t length = file_ != nullptr ? total_ : memory_size_;
+  if (got < wanted || source_offset_ >= length) source_ended_ = true;
   return got;
 }
 

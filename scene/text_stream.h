@@ -39,7 +39,8 @@ class TextStream {
   bool OpenMemory(const char* text, size_t size, size_t window_bytes = g_text_window_bytes);
   void Close();
   bool IsOpen() const { return window_ != nullptr; }
-  bool AtEnd() const { return Position() >= total_; }
+  // Nothing left: the window is used up, nothing is carried and the source has ended.
+  bool AtEnd() const { return position_ >= size_ && filled_ == size_ && (source_ended_ || window_ == nullptr); }
   // Bytes of the (decoded) text consumed so far.
   size_t Position() const { return base_ + position_; }
   // Bytes not yet read: what a count read from the file can at most be backed by.
