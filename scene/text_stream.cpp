@@ -199,9 +199,10 @@ bool TextStream::Start(size_t window_bytes, bool decode_mark) {
     return false;
   }
   const uint8_t* bytes = reinterpret_cast<const uint8_t*>(window_);
+  const bool utf16 = filled_ >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF));
   if (decode_mark && filled_ >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
     position_ = 3;
-  } else if (decode_mark && filled_ >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+  } else if (decode_mark && utf16) {
     return DecodeUtf16(bytes[0] == 0xFE);
   }
   // The first window is cut like every later one; the characters before position_ stay in it.
