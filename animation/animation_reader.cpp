@@ -218,8 +218,11 @@ bool ReadSceneBlock(AnimationSet* set, TextStream& stream) {
 }
 
 void ReadAnimationStream(AnimationSet* set, TextStream& stream) {
+  // Only these two are looked at between blocks, so the tokens of the meshes (nearly the whole file)
+  // are passed over without being copied.
+  const char* const block_keywords[] = {"*TM_ANIMATION", "*SCENE"};
   char token[TOKEN_SIZE];
-  while (stream.ReadToken(token)) {
+  while (stream.ReadTokenStartingWith(token, block_keywords, 2)) {
     if (MatchKeyword(token, "*TM_ANIMATION")) ReadTmAnimationBlock(set, stream);
     if (MatchKeyword(token, "*SCENE")) ReadSceneBlock(set, stream);
   }

@@ -1,7 +1,8 @@
 // Scene import speed in MB/s of scene file: the whole LoadScene of a generated scene of about 20 MB
 // (reading, the renderable build without a device, and the report), then its teardown, for a scene of
-// large meshes, one of many small objects and one whose objects form a single chain. Each file is
-// written once into a private folder, which is also where the report goes.
+// large meshes, one of many small objects and one whose objects form a single chain; and the animation
+// pass over the scene of large meshes, which passes over every mesh line to find the tracks. Each file
+// is written once into a private folder, which is also where the reports go.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <string>
 
+#include "animation/animation_set.h"
 #include "platform/test_hooks.h"
 #include "scene/ase_reader.h"
 #include "scene/ase_scene.h"
@@ -73,23 +75,29 @@ SceneGeneratorOptions OneLongChain() {
   return options;
 }
 
-void LoadRepeatedly(benchmark::State& state, const GeneratedSceneFile& file) {
+// Runs read(path) once per iteration in the file's folder.
+template <class Read>
+void ReadRepeatedly(benchmark::State& state, const GeneratedSceneFile& file, Read&& read) {
   if (file.size_bytes() == 0) {
     state.SkipWithError("could not write the generated scene");
     return;
   }
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(file.folder());
-  for (auto _ : state) {
-    AseScene scene;
-    const bool read = LoadScene(&scene, file.path().c_str());
-    benchmark::DoNotOptimize(read);
-    benchmark::DoNotOptimize(scene.geom_objects);
-  }
+  for (auto _ : state) read(file.path().c_str());
   std::filesystem::current_path(previous);
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(file.size_bytes()));
   state.counters["file_MB"] = static_cast<double>(file.size_bytes()) / (1 << 20);
   state.counters["objects"] = file.object_count();
+}
+
+void LoadRepeatedly(benchmark::State& state, const GeneratedSceneFile& file) {
+  ReadRepeatedly(state, file, [](const char* path) {
+    AseScene scene;
+    const bool read = LoadScene(&scene, path);
+    benchmark::DoNotOptimize(read);
+    benchmark::DoNotOptimize(scene.geom_objects);
+  });
 }
 
 void BM_LoadLargeMeshes(benchmark::State& state) {
@@ -110,8 +118,21 @@ void BM_LoadOneLongChain(benchmark::State& state) {
   EndCaptureMessageBoxes();
 }
 
+void BM_AnimationPassLargeMeshes(benchmark::State& state) {
+  SceneGeneratorOptions options = LargeMeshes();
+  options.animation_keys = 30;
+  static const GeneratedSceneFile file(size_t{20} << 20, options);
+  ReadRepeatedly(state, file, [](const char* path) {
+    AnimationSet set = {};
+    ReadAnimationFile(&set, path);
+    benchmark::DoNotOptimize(set.tracks);
+    DestroyAnimationSet(&set);
+  });
+}
+
 BENCHMARK(BM_LoadLargeMeshes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadManySmallObjects)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadOneLongChain)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AnimationPassLargeMeshes)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "platform/test_hooks.h"
+#include "scene/text_stream.h"
 #include "texture/picture.h"
 #include "texture/texture_cache.h"
 
@@ -28,6 +29,9 @@ void EnterFuzzWorkDir() {
 
 std::string WriteFuzzInput(const char* file_name, const uint8_t* data, size_t size) {
   EnterFuzzWorkDir();
+  // The text readers stream through a window; a small one that changes with the input puts its edges
+  // inside every kind of token, number and name.
+  g_text_window_bytes = 16 + size % 97;
   const std::string path = g_work_dir + "/" + file_name;
   FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr || (size != 0 && std::fwrite(data, 1, size, file) != size) || std::fclose(file) != 0) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "animation/animation_set.h"
 #include "scene/ase_reader.h"
@@ -124,4 +127,101 @@ TEST(TextStream, EveryEncodingOfTheDefaultSceneGivesTheSameReports) {
     EXPECT_EQ(reports, first);
   }
   EXPECT_NE(first.find("Omni01"), std::string::npos);
+}
+
+// The short-number shortcut and the full conversion must give the bits the C library's own conversion
+// gives, for the numbers files hold and for every odd form the readers accept; and the stream must
+// stop where that conversion stops.
+TEST(TextStream, EveryNumberConvertsToTheStandardConversionsBits) {
+  std::vector<std::string> numbers = {
+      "0", "-0", "+0.0", "0.0000", "-0.0000", "5.", ".5", "00012.500", "16777216", "16777217", "16777219",
+      "0.1", "0.3", "3.4028235e38", "3.5e38", "1e-38", "1.17549435e-38", "1e-40", "1.4e-45", "7e-46", "1e-50",
+      "123456789012345678901234567890", "0.000000000000000000000001", "1e10", "1e+10", "1e-10", "9.99999999e9",
+      "1e11", "2.5e-11", "1e", "1e+", "1e-x", "0x1.8p3", "0X.8P-1", "0x10", "0x", "0x.p1", "inf", "-Infinity",
+      "INFINITE", "nan", "-NaN", "nan(7)", "nan(", "1.#QNAN0", ".", "-.e1", "12abc", "4.000000001",
+  };
+  // Every form the exporter writes ("%.4f" and the like), and mantissas around the shortcut's limits.
+  uint32_t state = 12345;
+  auto next = [&state] {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+  };
+  for (int i = 0; i < 200000; ++i) {
+    const uint32_t digits = 1 + next() % 12;
+    std::string text = next() % 4 == 0 ? "-" : "";
+    std::string mantissa;
+    for (uint32_t d = 0; d < digits; ++d) mantissa += static_cast<char>('0' + next() % 10);
+    const uint32_t point = next() % (digits + 1);
+    text += mantissa.substr(0, point) + "." + mantissa.substr(point);
+    if (next() % 3 == 0) text += "e" + std::to_string(static_cast<int>(next() % 31) - 15);
+    numbers.push_back(text);
+  }
+  for (uint32_t m = (1u << 24) - 3; m <= (1u << 24) + 3; ++m) numbers.push_back("0." + std::to_string(m));
+  for (const std::string& text : numbers) {
+    char* end = nullptr;
+    const float expected = std::strtof(text.c_str(), &end);
+    const size_t expected_length = static_cast<size_t>(end - text.c_str());
+    TextStream stream = Open(text + " ");
+    float value = 7.0f;
+    const int converted = stream.Scan("%f", &value);
+    if (expected_length == 0) {
+      EXPECT_EQ(converted, 0) << text;
+      continue;
+    }
+    ASSERT_EQ(converted, 1) << text;
+    uint32_t bits = 0, expected_bits = 0;
+    std::memcpy(&bits, &value, sizeof(bits));
+    std::memcpy(&expected_bits, &expected, sizeof(expected_bits));
+    // The C library keeps a NaN's payload; the readers' NaN is the plain one, with its sign.
+    if (expected != expected) expected_bits = (expected_bits & 0x80000000u) | 0x7FC00000u;
+    EXPECT_EQ(bits, expected_bits) << text;
+    EXPECT_EQ(stream.Position(), expected_length) << text;
+  }
+}
+
+// The window is an inside matter: whatever its size, every read gives what one window holding the whole
+// text gives, position and remaining length included, also where a token, a number, a quoted name, a
+// long run of blanks or a token longer than the window crosses its edge.
+TEST(TextStream, ReadsDoNotDependOnTheWindow) {
+  const std::string text = "\xEF\xBB\xBF*3DSMAX_ASCIIEXPORT\t200\n*SCENE {\n\t*SCENE_FRAMESPEED 30\n}\n"
+                           "*GEOMOBJECT {\n\t*NODE_NAME \"Box with  two   blanks\"\n\t*TM_ROW0 1.0000\t-0.5\t2.5e3\n"
+                           "x*TM_ANIMATION not_a_start *MESH_FACE 0: A: 12 B: -7 C:99999999999\n" +
+                           std::string(300, ' ') + std::string(200, 'w') + " 0x1.8p3 inf nan(1) 12abc \"" +
+                           std::string(150, 'n') + "\" *TM_ANIMATION { 4 } *SCENE_END -1.5e-3\n";
+  auto trace = [&text](size_t window, int phase) {
+    TextStream stream;
+    stream.OpenMemory(text.data(), text.size(), window);
+    std::string out;
+    char token[TOKEN_SIZE];
+    const char* const keywords[] = {"*TM_ANIMATION", "*SCENE"};
+    for (int step = phase; !stream.AtEnd(); ++step) {
+      int32_t i = 0;
+      float f = 0;
+      int converted = 0;
+      switch (step * (phase + 1) % 6) {
+        case 0: converted = stream.ReadToken(token); out += token; break;
+        case 1: converted = stream.Scan("%d %f", &i, &f); break;
+        case 2: converted = stream.Scan("%f", &f); break;
+        case 3: ReadQuotedName(stream, token); out += token; break;
+        case 4: converted = stream.ReadTokenStartingWith(token, keywords, 2); out += token; break;
+        default: converted = stream.GetChar(); break;
+      }
+      out += "|" + std::to_string(converted) + " " + std::to_string(i) + " " + std::to_string(f) + " " +
+             std::to_string(stream.Position()) + " " + std::to_string(stream.Remaining()) + "\n";
+    }
+    return out;
+  };
+  for (int phase = 0; phase < 6; ++phase) {
+    const std::string whole = trace(text.size() + 1, phase);
+    for (size_t window = 1; window <= 80; ++window) EXPECT_EQ(trace(window, phase), whole) << window << " " << phase;
+  }
+  // A keyword counts only at the start of a token.
+  TextStream stream = Open("x*SCENE *SCEN *SCENE_X");
+  char token[TOKEN_SIZE];
+  const char* const keyword[] = {"*SCENE"};
+  ASSERT_TRUE(stream.ReadTokenStartingWith(token, keyword, 1));
+  EXPECT_STREQ(token, "*SCENE_X");
+  EXPECT_FALSE(stream.ReadTokenStartingWith(token, keyword, 1));
 }
