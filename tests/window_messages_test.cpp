@@ -175,6 +175,9 @@ TEST_F(WindowMessages, KeysBecomeVirtualKeyMessages) {
       {SDLK_DOWN, KMOD_LSHIFT, true, false, WM_KEYDOWN, VK_DOWN, 1 | EXTENDED},
       {SDLK_RSHIFT, KMOD_RSHIFT, true, false, WM_KEYDOWN, VK_SHIFT, 1},
       {SDLK_a, KMOD_NONE, true, false, WM_KEYDOWN, 'A', 1},
+      {SDLK_EQUALS, KMOD_NONE, true, false, WM_KEYDOWN, VK_OEM_PLUS, 1},
+      {SDLK_RIGHTBRACKET, KMOD_NONE, true, false, WM_KEYDOWN, VK_OEM_6, 1},
+      {SDLK_KP_MINUS, KMOD_NONE, true, false, WM_KEYDOWN, VK_SUBTRACT, 1},
       // Ctrl+Alt is AltGr: an ordinary key, though Alt is down.
       {SDLK_q, KMOD_LCTRL | KMOD_RALT, true, false, WM_KEYDOWN, 'Q', 1 | ALT},
       {SDLK_F10, KMOD_NONE, true, false, WM_SYSKEYDOWN, VK_F10, 1},
