@@ -5,9 +5,18 @@
 # objects whose multi-material has 255 sub-materials (many face groups per mesh).
 # Usage: scripts/measure-fps.sh [FRAMES] [BUILD_DIR]   (defaults 300 and build; another build folder,
 # say one of an older commit, is measured on the same generated scenes for a before-and-after table)
+#        scripts/measure-fps.sh --views [FRAMES] [BUILD_DIR] [ROUNDS]
+# With --views: kestrel_sse on the 100,000-triangle scene in each view mode and with the scene panel,
+# ROUNDS times (default 3) in turn so that a change of the machine's load reaches every setting alike;
+# prints each run's frames per second, the median, and its cost per frame against the normal view.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+views=0
+if [ "${1:-}" = "--views" ]; then
+  views=1
+  shift
+fi
 frames=${1:-300}
 build=$(cd "${2:-build}" && pwd)
 
@@ -30,12 +39,13 @@ trap 'rm -rf "$work"' EXIT
 # 255 face groups.
 "$build/tools/gen_scene" --objects 40 --materials 2 --submaterials 255 "$work/groups.ase" >/dev/null
 
+extra_options=()  # view options of the next headless run
 headless() {  # program scene label frames [prefix...] -> runs in its own folder, stdout to result.txt
   local program=$1 scene=$2 dir="$work/$1-$3" count=$4
   shift 4
   mkdir -p "$dir"
   (cd "$dir" && SDL_VIDEODRIVER=offscreen "$@" "$build/$program" --headless --scene "$scene" \
-     --frames "$count" --screenshot "$dir/last.png" >"$dir/result.txt" 2>"$dir/stderr.txt")
+     --frames "$count" --screenshot "$dir/last.png" "${extra_options[@]}" >"$dir/result.txt" 2>"$dir/stderr.txt")
   echo "$dir"
 }
 
@@ -45,6 +55,31 @@ run() {  # program scene label -> "fps relight_ms"
   tail -n 1 "$dir/result.txt" |
     sed -E 's/.* ([0-9.]+) frames per second on average.* ([0-9.]+) ms per frame animating.*/\1 \2/'
 }
+
+if [ "$views" = 1 ]; then
+  rounds=${3:-3}
+  settings=(normal panel lightmaps textures wireframe)
+  declare -A runs
+  for round in $(seq "$rounds"); do
+    for setting in "${settings[@]}"; do
+      extra_options=(--view "$setting")
+      [ "$setting" = panel ] && extra_options=(--view normal --panel)
+      dir=$(headless kestrel_sse "$work/large.ase" "$setting-$round" "$frames")
+      fps=$(tail -n 1 "$dir/result.txt" | sed -E 's/.* ([0-9.]+) frames per second on average.*/\1/')
+      runs[$setting]="${runs[$setting]:-} $fps"
+    done
+  done
+  extra_options=()
+  echo "100,000 triangles, kestrel_sse, $frames frames per run, $rounds rounds; load: $(uptime | sed 's/.*load/load/')"
+  printf '%-10s %-28s %8s %16s\n' setting "frames/s of each run" median "ms per frame"
+  normal_median=$(echo ${runs[normal]} | tr ' ' '\n' | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+  for setting in "${settings[@]}"; do
+    median=$(echo ${runs[$setting]} | tr ' ' '\n' | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+    awk -v s="$setting" -v r="${runs[$setting]}" -v m="$median" -v n="$normal_median" 'BEGIN {
+      printf "%-10s %-28s %8.1f %8.2f (%+.1f%%)\n", s, r, m, 1000 / m, (n / m - 1) * 100 }'
+  done
+  exit 0
+fi
 
 printf '%-14s %-16s %12s %22s\n' scene program "frames/s" "relight ms per frame"
 for scene in default large; do
