@@ -114,15 +114,6 @@ bool HandleViewCommand(WORD command) {
 
 const char* KeyHelpText() { return KEY_HELP; }
 
-bool IsViewFlag(const char* option) {
-  return std::strcmp(option, "--panel") == 0 || std::strcmp(option, "--lighting") == 0;
-}
-
-bool IsViewValueOption(const char* option) {
-  return std::strcmp(option, "--view") == 0 || std::strcmp(option, "--frame") == 0 ||
-         std::strcmp(option, "--speed") == 0;
-}
-
 ViewOptionResult ParseViewOption(const char* option, const char* value, ViewLaunch* launch, std::string* error) {
   if (std::strcmp(option, "--panel") == 0) {
     launch->panel = true;
@@ -132,7 +123,9 @@ ViewOptionResult ParseViewOption(const char* option, const char* value, ViewLaun
     launch->lighting = true;
     return ViewOptionResult::FLAG;
   }
-  if (!IsViewValueOption(option)) return ViewOptionResult::NOT_VIEW_OPTION;
+  const bool takes_value = std::strcmp(option, "--view") == 0 || std::strcmp(option, "--frame") == 0 ||
+                           std::strcmp(option, "--speed") == 0;
+  if (!takes_value) return ViewOptionResult::NOT_VIEW_OPTION;
   if (value == nullptr || value[0] == '\0') {
     *error = std::string(option) + " needs a value";
     return ViewOptionResult::ERROR;

@@ -37,6 +37,4 @@ const char* KeyHelpText();
 // value consumed, FLAG when no value was used, NOT_VIEW_OPTION for any other option, and ERROR with a
 // one-line reason.
 enum class ViewOptionResult { NOT_VIEW_OPTION, FLAG, TAKEN, ERROR };
-bool IsViewFlag(const char* option);
-bool IsViewValueOption(const char* option);
 ViewOptionResult ParseViewOption(const char* option, const char* value, ViewLaunch* launch, std::string* error);

@@ -4,6 +4,7 @@
 // a scene without animation, materials or lights says so instead of leaving a line out.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
