@@ -35,7 +35,7 @@ const char* UsageText() {
          "  --device N, --mode N  pick entry N (from 0) of the picker's Devices and Modes lists\n"
          "  --view MODE           normal, lightmaps (alone, on white), textures (alone), wireframe\n"
          "  --frame N             show animation frame N, paused\n"
-         "  --speed X             play at X times the scene's frame speed (1/8 to 8)\n"
+         "  --speed X             play X times as fast, 1/8 to 8 (headless: X frames per frame)\n"
          "  --panel               show the scene panel; --lighting: Direct3D lighting on\n"
          "  --info SCENE          print what the scene holds and exit, without a window\n"
          "  --help, --version     this text; the version and texel routine\n"

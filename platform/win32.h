@@ -362,6 +362,12 @@ BOOL EnumDisplaySettingsA(LPCSTR device_name, DWORD mode_number, DEVMODEA* mode)
 int SetBkMode(HDC dc, int mode);
 COLORREF SetTextColor(HDC dc, COLORREF colour);
 BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
+// Lines separated by '\n' from the rectangle's top-left corner, in one background box as wide as the
+// longest line. Only the left, top, unclipped placement is offered; returns the height drawn, 0 on failure.
+#define DT_LEFT 0x0000
+#define DT_TOP 0x0000
+#define DT_NOCLIP 0x0100
+int DrawTextA(HDC dc, LPCSTR text, int length, RECT* rect, UINT format);
 
 // Kernel.
 DWORD GetTickCount();

@@ -16,7 +16,7 @@ namespace {
 
 constexpr int PANEL_LEFT_PX = 10;
 constexpr int PANEL_TOP_PX = 40;  // below the "FPS" figure
-constexpr int LINE_HEIGHT_PX = 22;  // the text font is 14 pixels to the top of its capitals
+constexpr int LINE_HEIGHT_PX = 24;  // the text font's line, at the size the device context draws it
 constexpr int INDENT = 2;
 
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -98,33 +98,30 @@ struct PanelCache {
   PanelKey key;
   std::vector<std::string> lines;
   char playback[96] = {};
+  std::string block;  // what is drawn, rebuilt each frame in the same storage
 };
 PanelCache g_panel;
 
-void DrawLines(Renderer* renderer, const std::vector<std::string>& lines, int first, int rows, const char* last) {
+// The whole block in one call, so that the panel costs two draws (its box and its letters) whatever
+// its length.
+void DrawBlock(Renderer* renderer, const char* text, int length) {
   HDC dc = nullptr;
-  if (renderer->back_buffer == nullptr || renderer->back_buffer->GetDC(&dc) != S_OK) return;
-  // Black on the context's white boxes: readable over any scene, lit or dark.
+  if (length <= 0 || renderer->back_buffer == nullptr || renderer->back_buffer->GetDC(&dc) != S_OK) return;
+  // Black on the context's white box: readable over any scene, lit or dark.
   SetBkMode(dc, OPAQUE);
   SetTextColor(dc, RGB(0, 0, 0));
-  int y = PANEL_TOP_PX;
-  const int count = static_cast<int>(lines.size());
-  for (int i = first; i < count && i < first + rows; ++i, y += LINE_HEIGHT_PX) {
-    TextOutA(dc, PANEL_LEFT_PX, y, lines[i].c_str(), static_cast<int>(lines[i].size()));
-  }
-  if (last != nullptr) TextOutA(dc, PANEL_LEFT_PX, y, last, lstrlenA(last));
+  RECT at = {PANEL_LEFT_PX, PANEL_TOP_PX, 0, 0};
+  DrawTextA(dc, text, length, &at, DT_LEFT | DT_TOP | DT_NOCLIP);
   renderer->back_buffer->ReleaseDC(dc);
 }
 
-std::vector<std::string> SplitLines(const char* text) {
-  std::vector<std::string> lines;
-  for (const char* start = text; *start != '\0';) {
-    const char* end = std::strchr(start, '\n');
-    if (end == nullptr) end = start + std::strlen(start);
-    lines.emplace_back(start, end);
-    start = *end == '\n' ? end + 1 : end;
+// The length of the text's first rows lines, without the last one's line break.
+int LengthOfLines(const char* text, int rows) {
+  const char* end = text;
+  for (int row = 0; *end != '\0'; ++end) {
+    if (*end == '\n' && ++row == rows) break;
   }
-  return lines;
+  return static_cast<int>(end - text);
 }
 
 }  // namespace
@@ -199,8 +196,8 @@ void AppendSceneLines(const AseScene& scene, std::vector<std::string>* lines) {
     lines->push_back(Format("frames %d to %u, %d frames per second%s", set->first_frame, set->last_frame,
                             own_speed ? set->frame_speed : DEFAULT_FRAME_SPEED, own_speed ? "" : " (none in the file)"));
   }
-  uint64_t tiles = faces;
-  lines->push_back(Format("lightmaps %llu tiles, %.1f KiB", static_cast<unsigned long long>(tiles),
+  // One tile per triangle.
+  lines->push_back(Format("lightmaps %llu tiles, %.1f KiB", static_cast<unsigned long long>(faces),
                           static_cast<double>(LightmapMemoryBytes(scene)) / 1024.0));
 }
 
@@ -222,13 +219,7 @@ void DrawViewOverlays(Renderer* renderer) {
   if (renderer == nullptr || (!g_view.panel_shown && !g_view.cheatsheet_shown)) return;
   const int rows = PanelRowsThatFit(static_cast<int>(renderer->target_rect.bottom - renderer->target_rect.top));
   if (g_view.cheatsheet_shown) {
-    static const char* shown_text = nullptr;
-    static std::vector<std::string> cheatsheet;
-    if (shown_text != g_view.cheatsheet) {
-      shown_text = g_view.cheatsheet;
-      cheatsheet = shown_text != nullptr ? SplitLines(shown_text) : std::vector<std::string>();
-    }
-    DrawLines(renderer, cheatsheet, 0, rows + 1, nullptr);
+    if (g_view.cheatsheet != nullptr) DrawBlock(renderer, g_view.cheatsheet, LengthOfLines(g_view.cheatsheet, rows + 1));
     return;
   }
   if (g_scene == nullptr) return;
@@ -240,10 +231,18 @@ void DrawViewOverlays(Renderer* renderer) {
   }
   // The playback line stays in view at the bottom while the scene's lines scroll above it.
   const int scene_rows = rows - 1 > 0 ? rows - 1 : 1;
-  const int most = static_cast<int>(g_panel.lines.size()) - scene_rows;
+  const int count = static_cast<int>(g_panel.lines.size());
+  const int most = count - scene_rows;
   if (g_view.panel_scroll > most) g_view.panel_scroll = most;
   if (g_view.panel_scroll < 0) g_view.panel_scroll = 0;
+  std::string& block = g_panel.block;
+  block.clear();
+  for (int i = g_view.panel_scroll; i < count && i < g_view.panel_scroll + scene_rows; ++i) {
+    block += g_panel.lines[static_cast<size_t>(i)];
+    block += '\n';
+  }
   FormatPlaybackLine(*g_scene, g_view.clock, g_panel.playback, sizeof g_panel.playback);
-  if (most > 0) std::strncat(g_panel.playback, "  ([ ] scroll)", sizeof g_panel.playback - std::strlen(g_panel.playback) - 1);
-  DrawLines(renderer, g_panel.lines, g_view.panel_scroll, scene_rows, g_panel.playback);
+  block += g_panel.playback;
+  if (most > 0) block += "  ([ ] scroll)";
+  DrawBlock(renderer, block.c_str(), static_cast<int>(block.size()));
 }

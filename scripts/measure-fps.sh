@@ -8,7 +8,8 @@
 #        scripts/measure-fps.sh --views [FRAMES] [BUILD_DIR] [ROUNDS]
 # With --views: kestrel_sse on the 100,000-triangle scene in each view mode and with the scene panel,
 # ROUNDS times (default 3) in turn so that a change of the machine's load reaches every setting alike;
-# prints each run's frames per second, the median, and its cost per frame against the normal view.
+# prints the wall and CPU time per frame of each (medians, less a one-frame run's start-up) and its
+# cost against the normal view.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -58,26 +59,36 @@ run() {  # program scene label -> "fps relight_ms"
 
 if [ "$views" = 1 ]; then
   rounds=${3:-3}
-  settings=(normal panel lightmaps textures wireframe)
-  declare -A runs
+  settings=(start normal panel lightmaps textures wireframe)
+  declare -A wall cpu
   for round in $(seq "$rounds"); do
     for setting in "${settings[@]}"; do
+      # "start" is one frame of the normal view: the load and the first frame, taken off the others.
+      count=$frames
       extra_options=(--view "$setting")
+      [ "$setting" = start ] && count=1 extra_options=(--view normal)
       [ "$setting" = panel ] && extra_options=(--view normal --panel)
-      dir=$(headless kestrel_sse "$work/large.ase" "$setting-$round" "$frames")
-      fps=$(tail -n 1 "$dir/result.txt" | sed -E 's/.* ([0-9.]+) frames per second on average.*/\1/')
-      runs[$setting]="${runs[$setting]:-} $fps"
+      dir=$(headless kestrel_sse "$work/large.ase" "$setting-$round" "$count" /usr/bin/time -f "times %e %U %S")
+      read -r e u s < <(grep '^times ' "$dir/stderr.txt" | cut -d' ' -f2-)
+      wall[$setting]="${wall[$setting]:-} $e"
+      cpu[$setting]="${cpu[$setting]:-} $(awk -v u="$u" -v s="$s" 'BEGIN { print u + s }')"
     done
   done
   extra_options=()
-  echo "100,000 triangles, kestrel_sse, $frames frames per run, $rounds rounds; load: $(uptime | sed 's/.*load/load/')"
-  printf '%-10s %-28s %8s %16s\n' setting "frames/s of each run" median "ms per frame"
-  normal_median=$(echo ${runs[normal]} | tr ' ' '\n' | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
-  for setting in "${settings[@]}"; do
-    median=$(echo ${runs[$setting]} | tr ' ' '\n' | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
-    awk -v s="$setting" -v r="${runs[$setting]}" -v m="$median" -v n="$normal_median" 'BEGIN {
-      printf "%-10s %-28s %8.1f %8.2f (%+.1f%%)\n", s, r, m, 1000 / m, (n / m - 1) * 100 }'
+  median() { tr ' ' '\n' <<<"$1" | grep . | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+  echo "100,000 triangles, kestrel_sse, $frames frames per run, $rounds rounds;" \
+    "$(uptime | sed 's/.*load/load/')"
+  printf '%-10s %12s %8s %12s %8s\n' setting "wall ms" "" "CPU ms" ""
+  per_frame() { awk -v a="$1" -v b="$2" -v n="$frames" 'BEGIN { printf "%.1f", (a - b) * 1000 / (n - 1) }'; }
+  normal_wall=$(per_frame "$(median "${wall[normal]}")" "$(median "${wall[start]}")")
+  normal_cpu=$(per_frame "$(median "${cpu[normal]}")" "$(median "${cpu[start]}")")
+  for setting in normal panel lightmaps textures wireframe; do
+    w=$(per_frame "$(median "${wall[$setting]}")" "$(median "${wall[start]}")")
+    c=$(per_frame "$(median "${cpu[$setting]}")" "$(median "${cpu[start]}")")
+    awk -v s="$setting" -v w="$w" -v c="$c" -v nw="$normal_wall" -v nc="$normal_cpu" 'BEGIN {
+      printf "%-10s %12.1f %+7.1f%% %12.1f %+7.1f%%\n", s, w, (w / nw - 1) * 100, c, (c / nc - 1) * 100 }'
   done
+  echo "(per frame: median of the runs, less the median one-frame run; wall and CPU of all threads)"
   exit 0
 fi
 

@@ -219,6 +219,37 @@ TEST_F(WatchTest, PanelAndCheatsheetDrawOverThePictureFromKeysMenusAndTheCommand
   EXPECT_EQ(g_view.panel_scroll, 0);
 }
 
+TEST_F(WatchTest, PanelIsOneBoxOfItsLinesDrawnThroughTheDeviceContext) {
+  g_view_launch.panel = true;
+  g_view_launch.hold_frame = true;
+  Start();
+  const Picture panel = Render(2);
+  // 16 lines of the default scene and the playback line, 24 pixels each (the context's font), from y 40.
+  const int bottom = 40 + 17 * 24;
+  int white_inside = 0, white_below = 0;
+  for (int y = 40; y < bottom; ++y) white_inside += panel.frame.At(11, y) == Rgb(255, 255, 255);
+  for (int y = bottom + 2; y < bottom + 20; ++y) white_below += panel.frame.At(11, y) == Rgb(255, 255, 255);
+  EXPECT_GT(white_inside, (bottom - 40) * 3 / 4);
+  EXPECT_EQ(white_below, 0);
+
+  HDC dc = nullptr;
+  ASSERT_EQ(g_renderer->back_buffer->GetDC(&dc), S_OK);
+  RECT at = {10, 40, 0, 0};
+  struct Case {
+    const char* text;
+    int length;
+    UINT format;
+    int height;
+  };
+  for (const Case& c : {Case{"A\nB", 3, DT_LEFT | DT_TOP, 48}, Case{"A\nB\n", -1, DT_NOCLIP, 48}, Case{"A", -1, 0, 24},
+                        Case{"\n", 1, 0, 24}, Case{"", 0, 0, 0}, Case{"A", 1, 0x0001 /* centred */, 0}}) {
+    EXPECT_EQ(DrawTextA(dc, c.text, c.length, &at, c.format), c.height) << c.text;
+  }
+  EXPECT_EQ(DrawTextA(dc, "A", 1, nullptr, 0), 0);
+  g_renderer->back_buffer->ReleaseDC(dc);
+  EXPECT_EQ(DrawTextA(dc, "A", 1, &at, 0), 0) << "a released context draws nothing";
+}
+
 CommandLine Parse(std::vector<std::string> words) {
   words.insert(words.begin(), "kestrel");
   std::vector<char*> argv;
