@@ -250,6 +250,37 @@ TEST_F(WatchTest, PanelIsOneBoxOfItsLinesDrawnThroughTheDeviceContext) {
   EXPECT_EQ(DrawTextA(dc, "A", 1, &at, 0), 0) << "a released context draws nothing";
 }
 
+TEST_F(WatchTest, LongPanelsScrollWithinTheirLines) {
+  // The panel fixture with 40 materials: far more lines than a 640 x 480 window holds.
+  std::string scene = ReadTestData("scenes/panel.ase");
+  std::string materials = "*MATERIAL_COUNT 40\n";
+  for (int m = 0; m < 40; ++m) {
+    materials += "\t*MATERIAL " + std::to_string(m) + " {\n\t\t*MATERIAL_DIFFUSE 0.8 0.6 0.2\n\t}\n";
+  }
+  const size_t list = scene.find("*MATERIAL_COUNT 1");
+  ASSERT_NE(list, std::string::npos);
+  scene.replace(list, scene.find("*GEOMOBJECT") - list - 2, materials);
+  WriteTextFile("long.ase", scene);
+  g_launch_options.scene_path = "long.ase";
+  g_view_launch.panel = true;
+  g_view_launch.hold_frame = true;
+  Start();
+  const Picture top = Render(2);
+  Send(WM_KEYDOWN, VK_OEM_6);
+  const Picture scrolled = Render();
+  EXPECT_EQ(g_view.panel_scroll, 5);
+  EXPECT_FALSE(scrolled == top);
+  for (int i = 0; i < 20; ++i) Send(WM_KEYDOWN, VK_OEM_6);
+  Render();
+  const int end = g_view.panel_scroll;
+  // 40 material lines and 8 others; what is left below the last scroll position fills the rows.
+  EXPECT_GT(end, 20);
+  EXPECT_LT(end, 48);
+  for (int i = 0; i < 20; ++i) Send(WM_KEYDOWN, VK_OEM_4);
+  EXPECT_TRUE(Render() == top);
+  EXPECT_EQ(g_view.panel_scroll, 0);
+}
+
 CommandLine Parse(std::vector<std::string> words) {
   words.insert(words.begin(), "kestrel");
   std::vector<char*> argv;
