@@ -24,20 +24,28 @@ bool ParseCount(const char* text, long max, long* out) {
 }  // namespace
 
 const char* UsageText() {
-  return "usage: kestrel [--scene PATH] [--frames N] [--screenshot FILE.png] [--headless]\n"
-         "               [--device N] [--mode N] [--help] [--version]\n"
+  static const std::string text = std::string(
+         "usage: kestrel [--scene PATH] [--frames N] [--screenshot FILE.png] [--headless]\n"
+         "               [--device N] [--mode N] [--view MODE] [--frame N] [--speed X]\n"
+         "               [--panel] [--lighting] [--info SCENE] [--help] [--version]\n"
          "  --scene PATH          start on this scene (and its animation) instead of light.ase\n"
          "  --frames N            quit after N frames (headless: 300 unless given)\n"
          "  --screenshot FILE.png write the last frame there (headless: kestrel.png)\n"
          "  --headless            render offscreen even where there is a display\n"
          "  --device N, --mode N  pick entry N (from 0) of the picker's Devices and Modes lists\n"
+         "  --view MODE           normal, lightmaps (alone, on white), textures (alone), wireframe\n"
+         "  --frame N             show animation frame N, paused\n"
+         "  --speed X             play X times as fast, 1/8 to 8 (headless: X frames per frame)\n"
+         "  --panel               show the scene panel; --lighting: Direct3D lighting on\n"
+         "  --info SCENE          print what the scene holds and exit, without a window\n"
          "  --help, --version     this text; the version and texel routine\n"
+         "In a window the animation plays at the scene's own frame speed; headless runs show\n"
+         "  one animation frame per rendered frame.\n"
          "Mouse: left drag turns the view around its target and raises or lowers the eye;\n"
-         "  right drag moves the eye nearer or further; the wheel zooms towards the target.\n"
-         "Keys: arrows, Enter and Shift move the first light; Space switches Direct3D lighting;\n"
-         "  Home returns to the scene's camera; F frames the whole scene; Alt+Enter switches\n"
-         "  between full screen and the window; Escape quits. File/Open loads another scene.\n"
+         "  right drag moves the eye nearer or further; the wheel zooms towards the target.\n") +
+         KeyHelpText() +
          "Exit status: 0, 1 when the scene or the screenshot cannot be opened, 2 for bad usage.\n";
+  return text.c_str();
 }
 
 CommandLine ParseCommandLine(int argc, char** argv) {
@@ -61,6 +69,24 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     if (std::strcmp(option, "--headless") == 0) {
       result.force_headless = true;
       continue;
+    }
+    std::string view_error;
+    switch (ParseViewOption(option, value, &result.view, &view_error)) {
+      case ViewOptionResult::ERROR:
+        return fail(view_error);
+      case ViewOptionResult::TAKEN:
+        ++i;
+        continue;
+      case ViewOptionResult::FLAG:
+        continue;
+      case ViewOptionResult::NOT_VIEW_OPTION:
+        break;
+    }
+    if (std::strcmp(option, "--info") == 0) {
+      if (value == nullptr || value[0] == '\0') return fail("--info needs a scene file");
+      result.action = CommandLineAction::SHOW_INFO;
+      result.info_path = value;
+      return result;
     }
     const bool takes_value = std::strcmp(option, "--scene") == 0 || std::strcmp(option, "--frames") == 0 ||
                              std::strcmp(option, "--screenshot") == 0 || std::strcmp(option, "--device") == 0 ||

@@ -5,15 +5,18 @@
 
 #include <string>
 
+#include "app/view_keys.h"
 #include "app/win_main.h"
 
-enum class CommandLineAction { RUN, SHOW_HELP, SHOW_VERSION, USAGE_ERROR };
+enum class CommandLineAction { RUN, SHOW_HELP, SHOW_VERSION, SHOW_INFO, USAGE_ERROR };
 
 struct CommandLine {
   CommandLineAction action = CommandLineAction::RUN;
   LaunchOptions launch;
   bool force_headless = false;
   bool frames_given = false;
+  ViewLaunch view;
+  const char* info_path = nullptr;  // for SHOW_INFO
   std::string error;  // for USAGE_ERROR: one line, without the program name
 };
 

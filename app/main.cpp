@@ -10,6 +10,8 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "app/scene_info.h"
+#include "app/view_keys.h"
 #include "app/win_main.h"
 #include "lightmap/texel_routine.h"
 #include "render/renderer.h"
@@ -69,6 +71,8 @@ int RunViewer(CommandLine& command) {
     }
   }
   g_launch_options = command.launch;
+  g_view_launch = command.view;
+  g_view_launch.timed_playback = !headless;
   QueuePickerPreselection(command.launch, headless);
 
   const auto start = std::chrono::steady_clock::now();
@@ -96,6 +100,10 @@ int main(int argc, char** argv) {
     case CommandLineAction::SHOW_VERSION:
       std::printf("kestrel %s (texel routine: %s)\n", KESTREL_VERSION, TexelRoutineName());
       return 0;
+    case CommandLineAction::SHOW_INFO:
+      // No window and no device: any message the load shows goes to standard error.
+      setenv("SDL_VIDEODRIVER", "offscreen", 0);
+      return PrintSceneInfo(command.info_path);
     case CommandLineAction::USAGE_ERROR:
       std::fprintf(stderr, "kestrel: %s\n", command.error.c_str());
       return 2;

@@ -5,6 +5,7 @@
 
 #include "app/device_picker.h"
 #include "app/scene_open.h"
+#include "app/view_keys.h"
 #include "app/window_changes.h"
 #include "lightmap/lightmap.h"
 #include "platform/commdlg.h"
@@ -178,6 +179,7 @@ bool StartViewer(HINSTANCE instance) {
     g_main_window = nullptr;
     return false;
   }
+  ApplyLaunchView();
   return true;
 }
 
@@ -232,6 +234,7 @@ LRESULT MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
       if (wparam == VK_RETURN && g_renderer != nullptr) ToggleFullScreen();
       return 0;
     case WM_COMMAND:
+      if (HandleViewCommand(LOWORD(wparam))) return 0;
       if (LOWORD(wparam) != FILE_OPEN_COMMAND) break;
       OpenFromMenu();
       return 0;
@@ -257,6 +260,8 @@ LRESULT MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
         wparam == VK_HOME ? g_renderer->ResetView(g_scene) : g_renderer->FrameScene(g_scene);
       } else if (IsLightKey(wparam)) {
         MoveFirstLight(wparam);
+      } else {
+        HandleViewKey(wparam);
       }
       break;
     case WM_DESTROY:

@@ -35,6 +35,8 @@ void BakeTriangle(const GeomObject* object, FaceGroup* group, uint32_t i) {
   LightmapVertex* out = group->lightmap_vertices + size_t{i} * 3;
   for (int k = 0; k < 3; ++k) {
     out[k].position = frame.vertices[k].position;
+    // Flat shading from the face, so that the device's own lighting, when switched on, reaches it.
+    out[k].normal = frame.normal;
     out[k].tu = mesh[k].u;
     out[k].tv = mesh[k].v;
     out[k].s = frame.vertices[k].u;

@@ -149,18 +149,40 @@ COLORREF SetTextColor(HDC dc, COLORREF colour) {
   return previous;
 }
 
-BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
-  GdiContext* context = FindContext(dc);
-  if (context == nullptr || length < 0 || (text == nullptr && length > 0)) return FALSE;
-  if (length == 0) return TRUE;
+namespace {
+
+// The bitmap font draws printable ASCII and, where asked, breaks lines at '\n'; anything else takes the
+// width of a space.
+bool AddRun(GdiContext* context, int x, int y, LPCSTR text, int length, bool lines) {
+  if (length == 0) return true;
   const size_t start = context->texts.size();
   context->texts.append(text, static_cast<size_t>(length));
-  // The bitmap font draws printable ASCII; anything else takes the width of a space.
   for (size_t i = start; i < context->texts.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(context->texts[i]);
-    if (c < 32 || c > 126) context->texts[i] = ' ';
+    if ((c < 32 && !(lines && c == '\n')) || c > 126) context->texts[i] = ' ';
   }
   context->runs.push_back(GdiContext::Run{x, y, start, static_cast<size_t>(length), context->text_colour,
                                           context->background_colour, context->background_mode});
-  return TRUE;
+  return true;
+}
+
+}  // namespace
+
+BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
+  GdiContext* context = FindContext(dc);
+  if (context == nullptr || length < 0 || (text == nullptr && length > 0)) return FALSE;
+  return AddRun(context, x, y, text, length, false) ? TRUE : FALSE;
+}
+
+int DrawTextA(HDC dc, LPCSTR text, int length, RECT* rect, UINT format) {
+  GdiContext* context = FindContext(dc);
+  if (context == nullptr || rect == nullptr || text == nullptr || (format & ~DT_NOCLIP) != 0) return 0;
+  if (length < 0) length = lstrlenA(text);  // -1: up to the terminating zero, as GDI takes it
+  if (length == 0) return 0;
+  AddRun(context, rect->left, rect->top, text, length, true);
+  // The font's own measure: 12 units a line, the last one counted when it holds anything.
+  int lines = 0;
+  for (int i = 0; i < length; ++i) lines += text[i] == '\n' ? 1 : 0;
+  if (text[length - 1] != '\n') ++lines;
+  return static_cast<int>(FONT_SCALE * 12.0f * static_cast<float>(lines));
 }

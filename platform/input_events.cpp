@@ -37,6 +37,13 @@ WPARAM VirtualKeyOf(SDL_Keycode key, bool* extended) {
     case SDLK_LCTRL: return VK_CONTROL;
     case SDLK_LALT: return VK_MENU;
     case SDLK_KP_0: return VK_NUMPAD0;
+    case SDLK_KP_PLUS: return VK_ADD;
+    case SDLK_KP_MINUS: return VK_SUBTRACT;
+    // US-layout names of the keys that carry these characters.
+    case SDLK_EQUALS: case SDLK_PLUS: return VK_OEM_PLUS;
+    case SDLK_MINUS: return VK_OEM_MINUS;
+    case SDLK_LEFTBRACKET: return VK_OEM_4;
+    case SDLK_RIGHTBRACKET: return VK_OEM_6;
     default: break;
   }
   // The keys of the separate block carry the extended-key bit, as on a PC keyboard.

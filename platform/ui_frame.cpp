@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "platform/gfx_internal.h"
@@ -118,7 +119,10 @@ void DrawMenuBar(WindowRecord* record, bool enabled) {
     record->menu_open = true;
     for (int i = 0; i < popup.item_count; ++i) {
       CaptionWithoutMnemonic(popup.items[i].caption, label, sizeof(label));
-      if (ImGui::MenuItem(label)) record->pending_command = popup.items[i].command_id;
+      // Win32 shows what follows a tab as the item's key, aligned on the right.
+      char* key = std::strchr(label, '\t');
+      if (key != nullptr) *key++ = '\0';
+      if (ImGui::MenuItem(label, key)) record->pending_command = popup.items[i].command_id;
     }
     ImGui::EndMenu();
   }

@@ -182,10 +182,16 @@ typedef INT_PTR (*DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define VK_INSERT 0x2D
 #define VK_DELETE 0x2E
 #define VK_NUMPAD0 0x60
+#define VK_ADD 0x6B
+#define VK_SUBTRACT 0x6D
 #define VK_F1 0x70
 #define VK_F4 0x73
 #define VK_F10 0x79
 #define VK_F12 0x7B
+#define VK_OEM_PLUS 0xBB
+#define VK_OEM_MINUS 0xBD
+#define VK_OEM_4 0xDB
+#define VK_OEM_6 0xDD
 
 // Window class and window styles.
 #define CS_VREDRAW 0x0001
@@ -356,6 +362,12 @@ BOOL EnumDisplaySettingsA(LPCSTR device_name, DWORD mode_number, DEVMODEA* mode)
 int SetBkMode(HDC dc, int mode);
 COLORREF SetTextColor(HDC dc, COLORREF colour);
 BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
+// Lines separated by '\n' from the rectangle's top-left corner, in one background box as wide as the
+// longest line. Only the left, top, unclipped placement is offered; returns the height drawn, 0 on failure.
+#define DT_LEFT 0x0000
+#define DT_TOP 0x0000
+#define DT_NOCLIP 0x0100
+int DrawTextA(HDC dc, LPCSTR text, int length, RECT* rect, UINT format);
 
 // Kernel.
 DWORD GetTickCount();

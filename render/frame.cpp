@@ -5,8 +5,11 @@
 #include <cstring>
 
 #include "animation/animation_eval.h"
+#include "animation/animation_set.h"
 #include "lightmap/lightmap.h"
 #include "render/renderer.h"
+#include "render/scene_panel.h"
+#include "render/view_modes.h"
 #include "scene/ase_scene.h"
 #include "texture/texture_cache.h"
 
@@ -34,9 +37,14 @@ void Renderer::RenderFrame() {
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, CLEAR_BLUE, 1.0f, 0);
   device->BeginScene();
   if (g_scene != nullptr) {
+    BeginViewMode(device, g_view.mode);
     DrawScene(g_scene);
+    EndViewMode(device, g_view.mode);
     if (g_scene->IsAnimationPlaying()) {
       const auto start = std::chrono::steady_clock::now();
+      if (const AnimationSet* set = g_scene->current_animation) {
+        animation_frame = g_view.clock.FrameToPose(GetTickCount(), set->last_frame, set->frame_speed, animation_frame);
+      }
       AdvanceAnimation(g_scene);
       const auto elapsed = std::chrono::steady_clock::now() - start;
       g_animation_step_total_us += static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count());
@@ -49,6 +57,7 @@ void Renderer::RenderFrame() {
   std::memset(text, 0, sizeof text);
   wsprintfA(text, "FPS %d", static_cast<unsigned>(fps));
   DrawOverlayText(text, 10, 10);
+  DrawViewOverlays(this);
 
   if (windowed != 0) {
     primary->Blt(&screen_rect, back_buffer, &target_rect, DDBLT_WAIT, nullptr);
@@ -82,13 +91,12 @@ void Renderer::DrawFaceGroup(FaceGroup* group) {
   if (group == nullptr || group->face_frames == nullptr || group->lightmap_vertices == nullptr || device == nullptr) {
     return;
   }
-  device->SetTexture(0, group->texture != nullptr ? group->texture->surface : nullptr);
   // A scanned or sculpted mesh can hold more triangles than one draw takes; its group is drawn in
   // slices, each with its own lightmap.
   for (uint32_t first = 0, k = 0; first < group->face_count; first += LIGHTMAP_SLICE_FACES, ++k) {
     const uint32_t faces = group->face_count - first < LIGHTMAP_SLICE_FACES ? group->face_count - first
                                                                             : LIGHTMAP_SLICE_FACES;
-    device->SetTexture(1, group->lightmap != nullptr ? group->lightmap[k].surface : nullptr);
+    BindGroupTextures(device, group, k, g_view.mode);
     device->DrawPrimitive(D3DPT_TRIANGLELIST, LIGHTMAP_VERTEX_FVF, group->lightmap_vertices + size_t{first} * 3,
                           faces * 3, D3DDP_WAIT);
   }

@@ -10,12 +10,36 @@ const MenuItemResource FILE_MENU_ITEMS[] = {
     {"&Open", ID_FILE_OPEN},
 };
 
+// After a tab, the key that does the same, as Win32 menus show it.
+const MenuItemResource VIEW_MENU_ITEMS[] = {
+    {"&Normal\t1", ID_VIEW_NORMAL},
+    {"&Lightmaps\t2", ID_VIEW_LIGHTMAPS},
+    {"&Textures\t3", ID_VIEW_TEXTURES},
+    {"&Wireframe\t4", ID_VIEW_WIREFRAME},
+    {"Direct3D li&ghting\tSpace", ID_VIEW_LIGHTING},
+    {"Scene &panel\tI", ID_VIEW_PANEL},
+    {"&Key cheatsheet\tF1", ID_VIEW_CHEATSHEET},
+};
+
+const MenuItemResource ANIMATION_MENU_ITEMS[] = {
+    {"&Pause or resume\tK", ID_ANIMATION_PAUSE},
+    {"Step &back\tJ", ID_ANIMATION_STEP_BACK},
+    {"Step &forward\tL", ID_ANIMATION_STEP_FORWARD},
+    {"&Slower\t-", ID_ANIMATION_SLOWER},
+    {"F&aster\t=", ID_ANIMATION_FASTER},
+    {"F&irst frame\tBackspace", ID_ANIMATION_FIRST_FRAME},
+};
+
+#define COUNT_OF(items) static_cast<int>(sizeof(items) / sizeof((items)[0]))
+
 const MenuPopupResource MAIN_MENU_POPUPS[] = {
-    {"&File", FILE_MENU_ITEMS, 1},
+    {"&File", FILE_MENU_ITEMS, COUNT_OF(FILE_MENU_ITEMS)},
+    {"&View", VIEW_MENU_ITEMS, COUNT_OF(VIEW_MENU_ITEMS)},
+    {"&Animation", ANIMATION_MENU_ITEMS, COUNT_OF(ANIMATION_MENU_ITEMS)},
 };
 
 const MenuResource MENUS[] = {
-    {IDR_MAIN_MENU, MAIN_MENU_POPUPS, 1},
+    {IDR_MAIN_MENU, MAIN_MENU_POPUPS, COUNT_OF(MAIN_MENU_POPUPS)},
 };
 
 const DialogControlResource DEVICE_PICKER_CONTROLS[] = {

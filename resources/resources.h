@@ -6,7 +6,7 @@
 #include "platform/win32.h"
 
 struct MenuItemResource {
-  const char* caption;  // '&' marks the mnemonic
+  const char* caption;  // '&' marks the mnemonic; a tab sets off the key shown beside it
   WORD command_id;      // sent as the low word of WM_COMMAND's wparam
 };
 

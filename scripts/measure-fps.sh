@@ -5,9 +5,19 @@
 # objects whose multi-material has 255 sub-materials (many face groups per mesh).
 # Usage: scripts/measure-fps.sh [FRAMES] [BUILD_DIR]   (defaults 300 and build; another build folder,
 # say one of an older commit, is measured on the same generated scenes for a before-and-after table)
+#        scripts/measure-fps.sh --views [FRAMES] [BUILD_DIR] [ROUNDS]
+# With --views: kestrel_sse on the 100,000-triangle scene in each view mode and with the scene panel,
+# ROUNDS times (default 3) in turn so that a change of the machine's load reaches every setting alike;
+# prints the wall and CPU time per frame of each (medians, less a one-frame run's start-up) and its
+# cost against the normal view.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+views=0
+if [ "${1:-}" = "--views" ]; then
+  views=1
+  shift
+fi
 frames=${1:-300}
 build=$(cd "${2:-build}" && pwd)
 
@@ -30,12 +40,13 @@ trap 'rm -rf "$work"' EXIT
 # 255 face groups.
 "$build/tools/gen_scene" --objects 40 --materials 2 --submaterials 255 "$work/groups.ase" >/dev/null
 
+extra_options=()  # view options of the next headless run
 headless() {  # program scene label frames [prefix...] -> runs in its own folder, stdout to result.txt
   local program=$1 scene=$2 dir="$work/$1-$3" count=$4
   shift 4
   mkdir -p "$dir"
   (cd "$dir" && SDL_VIDEODRIVER=offscreen "$@" "$build/$program" --headless --scene "$scene" \
-     --frames "$count" --screenshot "$dir/last.png" >"$dir/result.txt" 2>"$dir/stderr.txt")
+     --frames "$count" --screenshot "$dir/last.png" "${extra_options[@]}" >"$dir/result.txt" 2>"$dir/stderr.txt")
   echo "$dir"
 }
 
@@ -45,6 +56,41 @@ run() {  # program scene label -> "fps relight_ms"
   tail -n 1 "$dir/result.txt" |
     sed -E 's/.* ([0-9.]+) frames per second on average.* ([0-9.]+) ms per frame animating.*/\1 \2/'
 }
+
+if [ "$views" = 1 ]; then
+  rounds=${3:-3}
+  settings=(start normal panel lightmaps textures wireframe)
+  declare -A wall cpu
+  for round in $(seq "$rounds"); do
+    for setting in "${settings[@]}"; do
+      # "start" is one frame of the normal view: the load and the first frame, taken off the others.
+      count=$frames
+      extra_options=(--view "$setting")
+      [ "$setting" = start ] && count=1 extra_options=(--view normal)
+      [ "$setting" = panel ] && extra_options=(--view normal --panel)
+      dir=$(headless kestrel_sse "$work/large.ase" "$setting-$round" "$count" /usr/bin/time -f "times %e %U %S")
+      read -r e u s < <(grep '^times ' "$dir/stderr.txt" | cut -d' ' -f2-)
+      wall[$setting]="${wall[$setting]:-} $e"
+      cpu[$setting]="${cpu[$setting]:-} $(awk -v u="$u" -v s="$s" 'BEGIN { print u + s }')"
+    done
+  done
+  extra_options=()
+  median() { tr ' ' '\n' <<<"$1" | grep . | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+  echo "100,000 triangles, kestrel_sse, $frames frames per run, $rounds rounds;" \
+    "$(uptime | sed 's/.*load/load/')"
+  printf '%-10s %12s %8s %12s %8s\n' setting "wall ms" "" "CPU ms" ""
+  per_frame() { awk -v a="$1" -v b="$2" -v n="$frames" 'BEGIN { printf "%.1f", (a - b) * 1000 / (n - 1) }'; }
+  normal_wall=$(per_frame "$(median "${wall[normal]}")" "$(median "${wall[start]}")")
+  normal_cpu=$(per_frame "$(median "${cpu[normal]}")" "$(median "${cpu[start]}")")
+  for setting in normal panel lightmaps textures wireframe; do
+    w=$(per_frame "$(median "${wall[$setting]}")" "$(median "${wall[start]}")")
+    c=$(per_frame "$(median "${cpu[$setting]}")" "$(median "${cpu[start]}")")
+    awk -v s="$setting" -v w="$w" -v c="$c" -v nw="$normal_wall" -v nc="$normal_cpu" 'BEGIN {
+      printf "%-10s %12.1f %+7.1f%% %12.1f %+7.1f%%\n", s, w, (w / nw - 1) * 100, c, (c / nc - 1) * 100 }'
+  done
+  echo "(per frame: median of the runs, less the median one-frame run; wall and CPU of all threads)"
+  exit 0
+fi
 
 printf '%-14s %-16s %12s %22s\n' scene program "frames/s" "relight ms per frame"
 for scene in default large; do

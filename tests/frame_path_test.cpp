@@ -10,6 +10,7 @@
 
 #include "app/win_main.h"
 #include "render/renderer.h"
+#include "render/view_modes.h"
 #include "test_support.h"
 #include "tests/device_test_support.h"
 
@@ -50,6 +51,15 @@ TEST(FramePath, AllocatesNothingAfterTheFirstFramesAndWritesTheCounterLarge) {
   const uint64_t before = g_allocations;
   for (int i = 0; i < 20; ++i) g_renderer->RenderFrame();
   EXPECT_EQ(g_allocations - before, 0u) << "allocations in 20 frames of the animated default scene";
+  // Nor with the scene panel or the key cheatsheet over it, once each has been drawn.
+  for (bool* overlay : {&g_view.panel_shown, &g_view.cheatsheet_shown}) {
+    *overlay = true;
+    for (int i = 0; i < 3; ++i) g_renderer->RenderFrame();
+    const uint64_t shown = g_allocations;
+    for (int i = 0; i < 20; ++i) g_renderer->RenderFrame();
+    EXPECT_EQ(g_allocations - shown, 0u) << "allocations in 20 frames with an overlay";
+    *overlay = false;
+  }
   // The red text's rows from (10, 10): capitals of a screen font are well over the bitmap font's 7.
   const Frame frame = LastFrame();
   std::vector<int> red_rows;

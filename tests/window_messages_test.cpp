@@ -175,6 +175,9 @@ TEST_F(WindowMessages, KeysBecomeVirtualKeyMessages) {
       {SDLK_DOWN, KMOD_LSHIFT, true, false, WM_KEYDOWN, VK_DOWN, 1 | EXTENDED},
       {SDLK_RSHIFT, KMOD_RSHIFT, true, false, WM_KEYDOWN, VK_SHIFT, 1},
       {SDLK_a, KMOD_NONE, true, false, WM_KEYDOWN, 'A', 1},
+      {SDLK_EQUALS, KMOD_NONE, true, false, WM_KEYDOWN, VK_OEM_PLUS, 1},
+      {SDLK_RIGHTBRACKET, KMOD_NONE, true, false, WM_KEYDOWN, VK_OEM_6, 1},
+      {SDLK_KP_MINUS, KMOD_NONE, true, false, WM_KEYDOWN, VK_SUBTRACT, 1},
       // Ctrl+Alt is AltGr: an ordinary key, though Alt is down.
       {SDLK_q, KMOD_LCTRL | KMOD_RALT, true, false, WM_KEYDOWN, 'Q', 1 | ALT},
       {SDLK_F10, KMOD_NONE, true, false, WM_SYSKEYDOWN, VK_F10, 1},
@@ -213,33 +216,43 @@ TEST_F(WindowMessages, CloseBoxDestroysAndQuitEndsTheLoop) {
   EXPECT_FALSE(PostMessageA(window_, WM_USER, 0, 0));
 }
 
-TEST_F(WindowMessages, FileOpenInTheMenuBarSendsItsCommand) {
-  // Each step is one painted frame: the pointer moves, then a click is pressed and released.
+TEST_F(WindowMessages, MenuItemsInTheMenuBarSendTheirCommands) {
+  // Each step is one painted frame: the pointer moves, then a click is pressed and released. Items are
+  // one text line apart; the View menu's second item is Lightmaps.
   struct Step {
     int x, y;
     bool click;
   };
-  const Step steps[] = {{14, menu_px_ / 2, false}, {14, menu_px_ / 2, true}, {24, menu_px_ + 12, false},
-                        {24, menu_px_ + 12, true}, {24, menu_px_ + 12, false}};
-  g_seen.clear();
-  for (const Step& step : steps) {
-    PushMotion(step.x, step.y, 0);
-    if (step.click) PushButton(step.x, step.y, SDL_BUTTON_LEFT, true);
-    for (int frame = 0; frame < 2; ++frame) {
-      DrainMessages();
-      SDL_Delay(60);  // the window is then painted by the idle painter
+  struct Case {
+    int menu_x, item_y;
+    WORD command;
+  };
+  for (const Case& c : {Case{14, menu_px_ + 12, ID_FILE_OPEN}, Case{58, menu_px_ + 31, ID_VIEW_LIGHTMAPS}}) {
+    const Step steps[] = {{c.menu_x, menu_px_ / 2, false},
+                          {c.menu_x, menu_px_ / 2, true},
+                          {c.menu_x + 10, c.item_y, false},
+                          {c.menu_x + 10, c.item_y, true},
+                          {c.menu_x + 10, c.item_y, false}};
+    g_seen.clear();
+    for (const Step& step : steps) {
+      PushMotion(step.x, step.y, 0);
+      if (step.click) PushButton(step.x, step.y, SDL_BUTTON_LEFT, true);
+      for (int frame = 0; frame < 2; ++frame) {
+        DrainMessages();
+        SDL_Delay(60);  // the window is then painted by the idle painter
+        DrainMessages();
+      }
+      if (step.click) PushButton(step.x, step.y, SDL_BUTTON_LEFT, false);
+    }
+    for (int frame = 0; frame < 3; ++frame) {
+      SDL_Delay(60);
       DrainMessages();
     }
-    if (step.click) PushButton(step.x, step.y, SDL_BUTTON_LEFT, false);
+    std::vector<MSG> commands = SeenOf(WM_COMMAND);
+    ASSERT_EQ(commands.size(), 1u) << c.command;
+    EXPECT_EQ(commands[0].wParam, MAKEWPARAM(c.command, 0));
+    EXPECT_EQ(commands[0].lParam, 0);
+    // Clicks that the menu took never reached the window as button messages.
+    EXPECT_TRUE(SeenOf(WM_LBUTTONDOWN).empty());
   }
-  for (int frame = 0; frame < 3; ++frame) {
-    SDL_Delay(60);
-    DrainMessages();
-  }
-  std::vector<MSG> commands = SeenOf(WM_COMMAND);
-  ASSERT_EQ(commands.size(), 1u);
-  EXPECT_EQ(commands[0].wParam, MAKEWPARAM(ID_FILE_OPEN, 0));
-  EXPECT_EQ(commands[0].lParam, 0);
-  // Clicks that the menu took never reached the window as button messages.
-  EXPECT_TRUE(SeenOf(WM_LBUTTONDOWN).empty());
 }

@@ -15,16 +15,32 @@ uint8_t* NewPicture(uint32_t width, uint32_t height) {
 
 void FreePicture(uint8_t*& picture) { DeleteArray(picture); }
 
-bool LoadPicture(TextureEntry& entry, const char* file_name, uint8_t*& out_picture) {
-  if (file_name == nullptr) return false;
+namespace {
+
+enum class PictureKind { NONE, TGA, TIFF };
+
+PictureKind KindOf(const char* file_name) {
+  if (file_name == nullptr) return PictureKind::NONE;
   const size_t length = std::strlen(file_name);
-  if (length < 3) return false;
+  if (length < 3) return PictureKind::NONE;
   const char* extension = file_name + length - 3;
-  if (std::strcmp(extension, "tga") == 0 || std::strcmp(extension, "TGA") == 0) {
-    return LoadTgaPicture(entry, file_name, out_picture);
-  }
-  if (std::strcmp(extension, "tif") == 0 || std::strcmp(extension, "TIF") == 0) {
-    return LoadTiffPicture(entry, file_name, out_picture);
+  if (std::strcmp(extension, "tga") == 0 || std::strcmp(extension, "TGA") == 0) return PictureKind::TGA;
+  if (std::strcmp(extension, "tif") == 0 || std::strcmp(extension, "TIF") == 0) return PictureKind::TIFF;
+  return PictureKind::NONE;
+}
+
+}  // namespace
+
+bool HasPictureReader(const char* file_name) { return KindOf(file_name) != PictureKind::NONE; }
+
+bool LoadPicture(TextureEntry& entry, const char* file_name, uint8_t*& out_picture) {
+  switch (KindOf(file_name)) {
+    case PictureKind::TGA:
+      return LoadTgaPicture(entry, file_name, out_picture);
+    case PictureKind::TIFF:
+      return LoadTiffPicture(entry, file_name, out_picture);
+    case PictureKind::NONE:
+      break;
   }
   return false;
 }

@@ -22,6 +22,8 @@ constexpr size_t PICTURE_R = 3;
 uint8_t* NewPicture(uint32_t width, uint32_t height);
 void FreePicture(uint8_t*& picture);
 
+// Whether a reader matches the name's last three characters ("tga", "TGA", "tif", "TIF").
+bool HasPictureReader(const char* file_name);
 // Picks the reader by the last three characters of file_name: "tga"/"TGA" or "tif"/"TIF", exactly these
 // spellings. True with the picture in out_picture and the entry's width and height set; false (nothing
 // touched) when no reader matches, the name is shorter than three characters, or the reader fails.
