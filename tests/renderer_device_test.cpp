@@ -102,7 +102,7 @@ TEST_F(DeviceTest, FaceGroupsTakeTheirMaterialOrSubMaterialsByIdAndDrawWithTheSt
                {"Several", {0xFF001900, 0xFF004C00}, {false, true}},
                {"Fewer", {0xFF000000, 0xFF000000, 0xFF000000}, {false, false, false}},
                {"Wire", {0xFF3F7FBF}, {true}},  // no material: the wireframe colour, or grey
-               {"Grey", {0xFF7F7F7F}, {true}}};
+               {"Grey", {0xFF7F7F7F}, {true}}};  // its index just past the table
   const GeomObject* object = scene.geom_objects;
   for (const auto& c : cases) {
     ASSERT_STREQ(object->name, c.object);
