@@ -302,6 +302,8 @@ TEST_F(ViewerTest, AltEnterTwiceReturnsToTheWindowAndTheOrbitSurvivesEveryRecrea
   EXPECT_EQ(g_renderer->target_rect.right, 1280);
   EXPECT_EQ(ViewMatrix(), view);
   EXPECT_FLOAT_EQ(g_renderer->camera->aspect, 0.375f);
+  Send(WM_KEYDOWN, 'F');  // and so does the framing view
+  EXPECT_FLOAT_EQ(g_renderer->camera->aspect, 0.375f);
   EXPECT_EQ(Render().width, 1280);
   EXPECT_TRUE(TakeBoxes().empty());
 }
