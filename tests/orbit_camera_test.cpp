@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "render/orbit_camera.h"
+#include "render/scene_setup.h"
 #include "scene/ase_scene.h"
+#include "tests/scene_fixtures.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -89,8 +91,10 @@ TEST(OrbitCamera, FramingShowsTheWholeBoxAndStaysFiniteOnAnyBounds) {
   };
   for (const FramingCase& c : cases) {
     SCOPED_TRACE(c.name);
-    SceneBounds bounds;
-    for (const Vector3& p : c.points) AddToBounds(bounds, p);
+    AseScene scene;  // an object without a mesh and one holding the points
+    AddGeomObject(scene, "Empty");
+    SetVertices(AddGeomObject(scene, "Points"), c.points);
+    const SceneBounds bounds = GeometryBounds(&scene);
     CameraObject camera;
     FrameOrbit(&camera, bounds);
     ExpectVectorNear(camera.target, c.target, 1e-4f);

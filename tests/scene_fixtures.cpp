@@ -41,7 +41,7 @@ GeomObject* AddGeomObject(AseScene& scene, const char* name, const char* parent_
   return object;
 }
 
-void SetVertices(GeomObject* object, std::initializer_list<Vector3> positions) {
+void SetVertices(GeomObject* object, const std::vector<Vector3>& positions) {
   DeleteArray(object->vertices);
   object->vertex_count = static_cast<uint32_t>(positions.size());
   object->vertices = NewZeroedArray<MeshVertex>(positions.size());

@@ -25,7 +25,7 @@ bool LoadSceneText(AseScene* scene, const std::string& text, const std::string& 
 
 GeomObject* AddGeomObject(AseScene& scene, const char* name, const char* parent_name = "");
 // Positions are world-space, already in the device's axis order.
-void SetVertices(GeomObject* object, std::initializer_list<Vector3> positions);
+void SetVertices(GeomObject* object, const std::vector<Vector3>& positions);
 // Three corners per face; ids sets one material id per face (all 0 when empty).
 void SetFaces(GeomObject* object, std::initializer_list<uint16_t> corners, std::initializer_list<uint8_t> ids = {});
 void SetTextureMapping(GeomObject* object, std::initializer_list<TexCoord> coords,
