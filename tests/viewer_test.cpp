@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "animation/animation_eval.h"
 #include "app/command_line.h"
 #include "app/device_picker.h"
 #include "app/scene_open.h"
@@ -202,6 +203,7 @@ TEST_F(ViewerTest, DragsOrbitOnlyWithExactlyOneButtonAndKeysMoveTheLight) {
 // another picture.
 TEST_F(ViewerTest, FileOpenReplacesTheSceneWithItsBitmapsAnimationAndTitle) {
   Start();
+  for (int i = 0; i < 3; ++i) g_renderer->RenderFrame();
   std::filesystem::create_directory("other");
   std::filesystem::copy_file(TestDataPath("scenes/panel.ase"), "other/panel.ase");
   const std::vector<TiffTag> one_pixel = {
@@ -216,6 +218,7 @@ TEST_F(ViewerTest, FileOpenReplacesTheSceneWithItsBitmapsAnimationAndTitle) {
   EXPECT_STREQ(g_scene->geom_objects->name, "Panel");
   EXPECT_EQ(g_renderer->camera, g_scene->cameras);
   EXPECT_EQ(g_renderer->next_light_index, 1) << "the old scene's light is not kept on the device";
+  EXPECT_EQ(animation_frame, 0u) << "the new animation starts from its first frame";
   EXPECT_EQ(Title(), "KESTREL - panel.ase");
   EXPECT_NE(ReadTextFile("out.txt").find("Lamp *CONTROL_POS_TRACK"), std::string::npos);
   EXPECT_NE(ReadTextFile("test.txt").find("Panel"), std::string::npos);
