@@ -161,8 +161,18 @@ TEST_F(StandInTest, PointLightsShadeByTheNormalAndTheLightsEnabledAtEachDraw) {
                          {x, 0.5f, 0.5f, 0, 0, d.normal_z, 0, 0},
                          {x + 0.2f, -0.5f, 0.5f, 0, 0, d.normal_z, 0, 0}});
   }
+  // Between the last two, a green pre-transformed quad, in another vertex format and with no state change.
+  std::vector<TwoTextureVertex> quad = Quad(300, 340, 1, 0xFF00FF00);
   const Frame frame = DrawAndPresent<D3DVERTEX>(
-      triangles, [&](size_t i) { ASSERT_EQ(device_->LightEnable(0, draws[i].light_on), D3D_OK); }, D3DFVF_VERTEX);
+      triangles,
+      [&](size_t i) {
+        ASSERT_EQ(device_->LightEnable(0, draws[i].light_on), D3D_OK);
+        if (i == 3) {
+          device_->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX2, quad.data(), 6, 0);
+        }
+      },
+      D3DFVF_VERTEX);
+  EXPECT_EQ(frame.At(320, 240), Rgb(0, 255, 0));
   for (int i = 0; i < 4; ++i) {
     const Rgb pixel = frame.At(80 + 160 * i, 240), red = pixel >> 16;
     EXPECT_TRUE((pixel & 0xFFFF) == 0 && (draws[i].lit ? red > 200 : red > 56 && red < 72))
