@@ -117,7 +117,9 @@ TEST_F(TextureCacheTest, DefaultMaterialsHaveOneTexturePerColour) {
     textures.back()->surface->Unlock(nullptr);
   }
   for (size_t i = 0; i < textures.size(); ++i) {
-    for (size_t j = 0; j < i; ++j) EXPECT_EQ(textures[i] == textures[j], objects[i].texel == objects[j].texel) << i << j;
+    for (size_t j = 0; j < i; ++j) {
+      EXPECT_EQ(textures[i] == textures[j], objects[i].texel == objects[j].texel) << i << ", " << j;
+    }
   }
 }
 
