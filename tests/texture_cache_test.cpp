@@ -121,6 +121,16 @@ TEST_F(TextureCacheTest, DefaultMaterialsHaveOneTexturePerColour) {
       EXPECT_EQ(textures[i] == textures[j], objects[i].texel == objects[j].texel) << i << ", " << j;
     }
   }
+  // The textures go with their device: the next device gives the objects textures of its own.
+  renderer_.ReleaseDevice();
+  ASSERT_TRUE(renderer_.CreateFullscreenDevice(window_, 640, 480, 16, IID_IDirect3DHALDevice));
+  GeomObject* object = scene.geom_objects;
+  GiveDefaultMaterial(object, renderer_.device);
+  EXPECT_EQ(object->face_group_count, 1) << "the object's group is made once";
+  IDirectDraw7* owner = nullptr;
+  ASSERT_EQ(object->face_groups->texture->surface->GetDDInterface(reinterpret_cast<LPVOID*>(&owner)), DD_OK);
+  EXPECT_EQ(owner, renderer_.ddraw);
+  owner->Release();
 }
 
 }  // namespace
