@@ -1,6 +1,7 @@
 // The DirectDraw / Direct3D stand-in as its callers rely on it: textures read with their first locked
 // row at v = 0 and brought up to date after each write, each stage sampling its own texture however
-// the bindings change, point lights on vertex normals, and the texture requests it refuses.
+// the bindings change, point lights on vertex normals, states, lights and vertex formats changed between
+// the draws of one scene, and the texture requests it refuses.
 #include <gtest/gtest.h>
 
 #include <cstring>

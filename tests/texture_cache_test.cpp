@@ -1,5 +1,6 @@
 // The texture cache as the scene setup uses it, on the stand-in's device: a list in load order whose
-// entries may repeat, exact lookups that find the first, and pictures packed into 4-4-4-4 texels.
+// entries may repeat, exact lookups that find the first, and pictures packed into 4-4-4-4 texels; and the
+// one-texel textures of the default materials beside it.
 #include "texture/texture_cache.h"
 
 #include <cmath>
@@ -10,9 +11,9 @@
 #include "render/default_material.h"
 #include "render/renderer.h"
 #include "scene/ase_scene.h"
-#include "tests/scene_fixtures.h"
 #include "tests/device_test_support.h"
 #include "tests/image_fixtures.h"
+#include "tests/scene_fixtures.h"
 #include "tests/test_support.h"
 
 namespace {
