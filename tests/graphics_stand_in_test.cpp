@@ -1,6 +1,7 @@
 // The DirectDraw / Direct3D stand-in as its callers rely on it: textures read with their first locked
 // row at v = 0 and brought up to date after each write, each stage sampling its own texture however
-// the bindings change, point lights on vertex normals, and the texture requests it refuses.
+// the bindings change, point lights on vertex normals, states, lights and vertex formats changed between
+// the draws of one scene, and the texture requests it refuses.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -102,12 +103,17 @@ TEST_F(StandInTest, TexturesShowEveryWriteOnTheirOwnStage) {
   Frame frame = DrawAndPresent({Quad(0, 640)});
   EXPECT_EQ(frame.At(100, 80), Rgb(255, 0, 0));  // the first row is the top
   EXPECT_EQ(frame.At(100, 240), Rgb(0, 0, 255));
-  // A write of the middle row alone: the rows around it keep theirs.
-  WriteRows565(material, {{0x07E0, 0xF800}}, 1);
-  frame = DrawAndPresent({Quad(0, 640)});
-  EXPECT_EQ(frame.At(100, 80), Rgb(255, 0, 0));
-  EXPECT_EQ(frame.At(100, 240), Rgb(0, 255, 0));
-
+  // Two partial writes between two draws of one scene, the lower rows first: the second draw shows
+  // both, and the row above them keeps its own.
+  frame = DrawAndPresent({Quad(0, 320), Quad(320, 640)}, [&](size_t i) {
+    if (i == 0) return;
+    WriteRows565(material, {{0xFFFF, 0xF800}}, 2);
+    WriteRows565(material, {{0x07E0, 0xF800}}, 1);
+  });
+  EXPECT_EQ(frame.At(100, 240), Rgb(0, 0, 255));  // drawn before the writes
+  EXPECT_EQ(frame.At(420, 80), Rgb(255, 0, 0));
+  EXPECT_EQ(frame.At(420, 240), Rgb(0, 255, 0));
+  EXPECT_EQ(frame.At(420, 400), Rgb(255, 255, 255));
   WriteRows565(material, {{0xF800, 0xF800}, {0xF800, 0xF800}, {0xF800, 0xF800}});
   WriteRows565(lightmaps[0], {{0xFFFF, 0x0000}, {0xFFFF, 0x0000}});
   WriteRows565(lightmaps[1], {{0x0000, 0xFFFF}, {0x0000, 0xFFFF}});
@@ -128,24 +134,51 @@ TEST_F(StandInTest, TexturesShowEveryWriteOnTheirOwnStage) {
   for (IDirectDrawSurface7* surface : {material, lightmaps[0], lightmaps[1]}) surface->Release();
 }
 
-TEST_F(StandInTest, PointLightsShadeByTheNormalWhileLightingIsOn) {
-  // One triangle facing the viewer (-z) or away, seen through identity transforms.
-  auto lit = [this](float normal_z) {
-    const std::vector<D3DVERTEX> triangle = {{-0.5f, -0.5f, 0.5f, 0, 0, normal_z, 0, 0},
-                                             {0.0f, 0.5f, 0.5f, 0, 0, normal_z, 0, 0},
-                                             {0.5f, -0.5f, 0.5f, 0, 0, normal_z, 0, 0}};
-    return DrawAndPresent(std::vector<std::vector<D3DVERTEX>>{triangle}, {}, D3DFVF_VERTEX).At(320, 240);
-  };
+// The viewer switches lights between the draws of one scene with no clear in between: each draw is lit
+// by the lights enabled when it is made.
+TEST_F(StandInTest, PointLightsShadeByTheNormalAndTheLightsEnabledAtEachDraw) {
   device_->SetRenderState(D3DRENDERSTATE_LIGHTING, TRUE);
-  // A white point light 10 in front, in range up to 100, and a red material.
+  // A white point light 10 in front, in range up to 100, a red material and a dim red ambient, so
+  // that an unlit triangle still shows where it was drawn.
   D3DLIGHT7 light = {D3DLIGHT_POINT, {1, 1, 1, 1}, {}, {}, {0, 0, -10}, {}, 100, 0, 1, 0, 0, 0, 0};
   ASSERT_EQ(device_->SetLight(0, &light), D3D_OK);
-  ASSERT_EQ(device_->LightEnable(0, TRUE), D3D_OK);
-  D3DMATERIAL7 material = {{1, 0, 0, 1}, {}, {}, {}, 0};
+  D3DMATERIAL7 material = {{1, 0, 0, 1}, {1, 0, 0, 1}, {}, {}, 0};
   device_->SetMaterial(&material);
-  const Rgb red = lit(-1.0f);
-  EXPECT_TRUE(red >> 16 > 200 && (red & 0xFFFF) == 0) << std::hex << red;
-  EXPECT_EQ(lit(1.0f), Rgb(0, 0, 0));
+  device_->SetRenderState(D3DRENDERSTATE_AMBIENT, 0x00404040);
+  const struct {
+    bool light_on;
+    float normal_z;  // -1 faces the viewer and the light
+    bool lit;
+    const char* what;
+  } draws[] = {{true, -1, true, "facing the light"},
+               {false, -1, false, "drawn after the light was switched off"},
+               {true, -1, true, "switched on again"},
+               {true, 1, false, "facing away"}};
+  // Triangles side by side across the target, seen through identity transforms.
+  std::vector<std::vector<D3DVERTEX>> triangles;
+  for (const auto& d : draws) {
+    const float x = -0.75f + 0.5f * static_cast<float>(triangles.size());
+    triangles.push_back({{x - 0.2f, -0.5f, 0.5f, 0, 0, d.normal_z, 0, 0},
+                         {x, 0.5f, 0.5f, 0, 0, d.normal_z, 0, 0},
+                         {x + 0.2f, -0.5f, 0.5f, 0, 0, d.normal_z, 0, 0}});
+  }
+  // Between the last two, a green pre-transformed quad, in another vertex format and with no state change.
+  std::vector<TwoTextureVertex> quad = Quad(300, 340, 1, 0xFF00FF00);
+  const Frame frame = DrawAndPresent<D3DVERTEX>(
+      triangles,
+      [&](size_t i) {
+        ASSERT_EQ(device_->LightEnable(0, draws[i].light_on), D3D_OK);
+        if (i == 3) {
+          device_->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX2, quad.data(), 6, 0);
+        }
+      },
+      D3DFVF_VERTEX);
+  EXPECT_EQ(frame.At(320, 240), Rgb(0, 255, 0));
+  for (int i = 0; i < 4; ++i) {
+    const Rgb pixel = frame.At(80 + 160 * i, 240), red = pixel >> 16;
+    EXPECT_TRUE((pixel & 0xFFFF) == 0 && (draws[i].lit ? red > 200 : red > 56 && red < 72))
+        << draws[i].what << ": " << std::hex << pixel;
+  }
 }
 
 // Textures a device with restricted caps cannot have are refused, so callers' failure paths run; the

@@ -40,6 +40,8 @@ TEST(ChooseLightmapLayout, HalvesTheMeshColumnOrTakesTheFewestColumnsThatFit) {
   } cases[] = {
       {"the whole mesh of 2,048 faces", 0, 16384, 2048, 2048, {1, 8, 16384}},
       {"3 of 10 faces: 80 rows halve to 40, not to 20", 0, 16384, 3, 10, {1, 8, 40}},
+      {"2 of 8 faces: 64 rows halve to 32, not to 16 without the blank row", 0, 16384, 2, 8, {1, 8, 32}},
+      {"3 of 25 faces: 200 rows halve to just the tiles and the blank row", 0, 16384, 3, 25, {1, 8, 25}},
       {"powers of two: 128 rows of 12 faces halve to 32", POW2, 16384, 3, 12, {1, 8, 32}},
       {"square: 80 x 80 halves to 40 x 40", SQUARE, 16384, 3, 10, {1, 40, 40}},
       {"a mesh beyond the limit: 1,500 rows of two", 0, 16384, 3000, 3000, {2, 16, 12000}},

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "render/orbit_camera.h"
+#include "render/scene_setup.h"
 #include "scene/ase_scene.h"
+#include "tests/scene_fixtures.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -89,12 +91,19 @@ TEST(OrbitCamera, FramingShowsTheWholeBoxAndStaysFiniteOnAnyBounds) {
   };
   for (const FramingCase& c : cases) {
     SCOPED_TRACE(c.name);
-    SceneBounds bounds;
-    for (const Vector3& p : c.points) AddToBounds(bounds, p);
+    AseScene scene;  // an object without a mesh and one holding the points
+    AddGeomObject(scene, "Empty");
+    SetVertices(AddGeomObject(scene, "Points"), c.points);
+    const SceneBounds bounds = GeometryBounds(&scene);
     CameraObject camera;
     FrameOrbit(&camera, bounds);
     ExpectVectorNear(camera.target, c.target, 1e-4f);
     EXPECT_TRUE(std::isfinite(camera.orbit_distance) && std::isfinite(camera.orbit_eye.y) && camera.near_clip > 0);
+    // From the front right, looking down at half a radian.
+    EXPECT_FLOAT_EQ(camera.orbit_angle, -0.78539816f);
+    if (c.whole_box_in_view) {
+      EXPECT_NEAR(std::atan2(camera.orbit_eye.y - c.target.y, camera.orbit_distance), 0.5, 1e-3);
+    }
     Matrix4 view, projection, both;
     ASSERT_TRUE(OrbitView(&camera, view));
     ASSERT_EQ(MatrixProjection(projection, ORBIT_FIELD_OF_VIEW_RAD, 0.75f, camera.near_clip, camera.far_clip), S_OK);

@@ -91,7 +91,7 @@ TEST(ProgramRun, FailuresEndWithTheirStatusAndNameTheCause) {
 TEST(ProgramRun, AParentLoopThousandsOfLinksLongIsPosedEveryFrame) {
   ScopedTempDir dir;
   // With a light and a camera the whole scene setup runs too.
-  WriteTextFile("chain.ase", ParentChainScene(5000, true) +
+  WriteTextFile("chain.ase", ParentChainScene({5000}, true) +
                                  "*LIGHTOBJECT {\n*NODE_NAME \"Lamp\"\n*NODE_TM {\n*TM_POS 0 0 50\n}\n}\n"
                                  "*CAMERAOBJECT {\n*NODE_NAME \"Eye\"\n*NODE_TM {\n*TM_POS 0 -100 0\n}\n"
                                  "*NODE_TM {\n*TM_POS 0 0 0\n}\n}\n");

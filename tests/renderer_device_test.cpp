@@ -122,7 +122,7 @@ TEST_F(DeviceTest, FaceGroupsTakeTheirMaterialOrSubMaterialsByIdAndDrawWithTheSt
                {"Several", {0xFF001900, 0xFF004C00}, {"F010", "wall.tga"}},  // green 0.1 rounds to 26 of 255
                {"Fewer", {0xFF000000, 0xFF000000, 0xFF000000}, {"", "", ""}},
                {"Wire", {0xFF3F7FBF}, {"F48B"}},  // no material: the wireframe colour, or grey
-               {"Grey", {0xFF7F7F7F}, {"F888"}}};
+               {"Grey", {0xFF7F7F7F}, {"F888"}}};  // its index just past the table
   const GeomObject* object = scene.geom_objects;
   for (const auto& c : cases) {
     ASSERT_STREQ(object->name, c.object);

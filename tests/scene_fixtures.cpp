@@ -10,15 +10,19 @@
 
 std::string WithHeader(const std::string& body) { return "*3DSMAX_ASCIIEXPORT\t200\n" + body; }
 
-std::string ParentChainScene(int links, bool closed) {
+std::string ParentChainScene(const std::vector<int>& chains, bool closed) {
   std::string body;
-  for (int i = 0; i < links; ++i) {
-    const int parent = i > 0 ? i - 1 : closed ? links - 1 : -1;
-    const std::string index = std::to_string(i);
-    body += "*GEOMOBJECT {\n*NODE_NAME \"N" + index + "\"\n";
-    if (parent >= 0) body += "*NODE_PARENT \"N" + std::to_string(parent) + "\"\n";
-    body += "*NODE_TM {\n*TM_ROW0 1 0 0\n*TM_ROW1 0 1 0\n*TM_ROW2 0 0 1\n*TM_ROW3 " + index +
-            " 0 0\n*TM_ROTAXIS 0 0 1\n*TM_SCALE 1 1 1\n}\n}\n";
+  int first = 0;
+  for (const int links : chains) {
+    for (int i = first; i < first + links; ++i) {
+      const int parent = i > first ? i - 1 : closed ? first + links - 1 : -1;
+      const std::string index = std::to_string(i);
+      body += "*GEOMOBJECT {\n*NODE_NAME \"N" + index + "\"\n";
+      if (parent >= 0) body += "*NODE_PARENT \"N" + std::to_string(parent) + "\"\n";
+      body += "*NODE_TM {\n*TM_ROW0 1 0 0\n*TM_ROW1 0 1 0\n*TM_ROW2 0 0 1\n*TM_ROW3 " + index +
+              " 0 0\n*TM_ROTAXIS 0 0 1\n*TM_SCALE 1 1 1\n}\n}\n";
+    }
+    first += links;
   }
   return WithHeader(body);
 }
@@ -37,7 +41,7 @@ GeomObject* AddGeomObject(AseScene& scene, const char* name, const char* parent_
   return object;
 }
 
-void SetVertices(GeomObject* object, std::initializer_list<Vector3> positions) {
+void SetVertices(GeomObject* object, const std::vector<Vector3>& positions) {
   DeleteArray(object->vertices);
   object->vertex_count = static_cast<uint32_t>(positions.size());
   object->vertices = NewZeroedArray<MeshVertex>(positions.size());

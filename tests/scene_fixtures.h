@@ -7,15 +7,17 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "scene/ase_scene.h"
 
 // The header line every fixture needs, followed by body.
 std::string WithHeader(const std::string& body);
 
-// A scene of objects "N0" to "N<links - 1>" without meshes, each the child of the one before and placed
-// one unit further along x; closed makes N0 the child of the last, so the chain is one long loop.
-std::string ParentChainScene(int links, bool closed);
+// A scene of objects "N0", "N1", ... without meshes, each placed one unit further along x and, within
+// each chain of the given lengths, the child of the one before; closed makes each chain's first object
+// the child of its last, so the chain is one long loop.
+std::string ParentChainScene(const std::vector<int>& chains, bool closed);
 
 // Writes text to file_name in the working directory (a ScopedTempDir) and loads it with LoadScene;
 // returns LoadScene's result.
@@ -23,7 +25,7 @@ bool LoadSceneText(AseScene* scene, const std::string& text, const std::string& 
 
 GeomObject* AddGeomObject(AseScene& scene, const char* name, const char* parent_name = "");
 // Positions are world-space, already in the device's axis order.
-void SetVertices(GeomObject* object, std::initializer_list<Vector3> positions);
+void SetVertices(GeomObject* object, const std::vector<Vector3>& positions);
 // Three corners per face; ids sets one material id per face (all 0 when empty).
 void SetFaces(GeomObject* object, std::initializer_list<VertexIndex> corners, std::initializer_list<uint8_t> ids = {});
 void SetTextureMapping(GeomObject* object, std::initializer_list<TexCoord> coords,

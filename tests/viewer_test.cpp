@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "animation/animation_eval.h"
 #include "app/command_line.h"
 #include "app/device_picker.h"
 #include "app/scene_open.h"
@@ -19,6 +20,7 @@
 #include "render/renderer.h"
 #include "scene/ase_scene.h"
 #include "test_support.h"
+#include "tests/image_fixtures.h"
 
 namespace {
 
@@ -197,21 +199,32 @@ TEST_F(ViewerTest, DragsOrbitOnlyWithExactlyOneButtonAndKeysMoveTheLight) {
   EXPECT_EQ(g_scene, nullptr);
 }
 
-TEST_F(ViewerTest, FileOpenReplacesTheSceneWithItsAnimationAndTitle) {
+// The new scene's bitmap is found beside it under the name of one of the old scene's bitmaps, but holds
+// another picture.
+TEST_F(ViewerTest, FileOpenReplacesTheSceneWithItsBitmapsAnimationAndTitle) {
   Start();
-  std::filesystem::copy_file(TestDataPath("scenes/panel.ase"), "panel.ase");
-  QueueOpenFileAnswer(dir_.path() + "/panel.ase");
+  for (int i = 0; i < 3; ++i) g_renderer->RenderFrame();
+  std::filesystem::create_directory("other");
+  std::filesystem::copy_file(TestDataPath("scenes/panel.ase"), "other/panel.ase");
+  const std::vector<TiffTag> one_pixel = {
+      {256, TIFF_TYPE_SHORT, {1}}, {257, TIFF_TYPE_SHORT, {1}}, {258, TIFF_TYPE_SHORT, {8, 8, 8}},
+      {262, TIFF_TYPE_SHORT, {2}}, {273, TIFF_TYPE_LONG, {TIFF_DATA_OFFSET}}, {278, TIFF_TYPE_SHORT, {1}},
+      {279, TIFF_TYPE_LONG, {3}}};
+  WriteTextFile("other/panel.tif", BuildTiff(std::string("\0\xFF\0", 3), one_pixel));  // green
+  QueueOpenFileAnswer(dir_.path() + "/other/panel.ase");
   EXPECT_EQ(Send(WM_COMMAND, FILE_OPEN_COMMAND), 0);
-  EXPECT_TRUE(TakeBoxes().empty());
+  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{});
   ASSERT_NE(g_scene, nullptr);
   EXPECT_STREQ(g_scene->geom_objects->name, "Panel");
   EXPECT_EQ(g_renderer->camera, g_scene->cameras);
   EXPECT_EQ(g_renderer->next_light_index, 1) << "the old scene's light is not kept on the device";
+  EXPECT_EQ(animation_frame, 0u) << "the new animation starts from its first frame";
   EXPECT_EQ(Title(), "KESTREL - panel.ase");
   EXPECT_NE(ReadTextFile("out.txt").find("Lamp *CONTROL_POS_TRACK"), std::string::npos);
   EXPECT_NE(ReadTextFile("test.txt").find("Panel"), std::string::npos);
   const Frame first = Render();
-  EXPECT_FALSE(first.IsClearBlue(first.width / 2, first.height / 2)) << "the panel fills the middle";
+  const uint8_t* middle = first.At(first.width / 2, first.height / 2);
+  EXPECT_TRUE(middle[0] == 0 && middle[1] > 0 && middle[2] == 0) << "the panel fills the middle in the new bitmap's green";
   EXPECT_TRUE(first.IsClearBlue(5, first.height - 5));
   for (int i = 0; i < 5; ++i) g_renderer->RenderFrame();
   EXPECT_NE(std::memcmp(Render().At(first.width / 2, first.height / 2), first.At(first.width / 2, first.height / 2), 3), 0)
@@ -307,6 +320,8 @@ TEST_F(ViewerTest, AltEnterTwiceReturnsToTheWindowAndTheOrbitSurvivesEveryRecrea
   ResizeWindow(1280, 480);
   EXPECT_EQ(g_renderer->target_rect.right, 1280);
   EXPECT_EQ(ViewMatrix(), view);
+  EXPECT_FLOAT_EQ(g_renderer->camera->aspect, 0.375f);
+  Send(WM_KEYDOWN, 'F');  // and so does the framing view
   EXPECT_FLOAT_EQ(g_renderer->camera->aspect, 0.375f);
   EXPECT_EQ(Render().width, 1280);
   EXPECT_TRUE(TakeBoxes().empty());
