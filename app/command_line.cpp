@@ -25,18 +25,22 @@ bool ParseCount(const char* text, long max, long* out) {
 
 const char* UsageText() {
   return "usage: kestrel [--scene PATH] [--frames N] [--screenshot FILE.png] [--headless]\n"
-         "               [--device N] [--mode N] [--help] [--version]\n"
-         "  --scene PATH          start on this scene (and its animation) instead of light.ase\n"
+         "               [--device N] [--mode N] [--watch] [--help] [--version] [SCENE]\n"
+         "  SCENE, --scene PATH   start on this scene (and its animation) instead of light.ase\n"
          "  --frames N            quit after N frames (headless: 300 unless given)\n"
          "  --screenshot FILE.png write the last frame there (headless: kestrel.png)\n"
          "  --headless            render offscreen even where there is a display\n"
          "  --device N, --mode N  pick entry N (from 0) of the picker's Devices and Modes lists\n"
+         "  --watch               open the scene again whenever its file changes, keeping the view\n"
          "  --help, --version     this text; the version and texel routine\n"
          "Mouse: left drag turns the view around its target and raises or lowers the eye;\n"
          "  right drag moves the eye nearer or further; the wheel zooms towards the target.\n"
          "Keys: arrows, Enter and Shift move the first light; Space switches Direct3D lighting;\n"
          "  Home returns to the scene's camera; F frames the whole scene; Alt+Enter switches\n"
-         "  between full screen and the window; Escape quits. File/Open loads another scene.\n"
+         "  between full screen and the window; Escape quits. File/Open (Ctrl+O) loads another\n"
+         "  scene, as does dropping a file on the window; Page Down and Page Up open the next and\n"
+         "  previous scene file of its folder; F5 opens it again; F12 saves the picture as\n"
+         "  kestrel-N.png in the working folder; Ctrl+Q quits.\n"
          "Exit status: 0, 1 when the scene or the screenshot cannot be opened, 2 for bad usage.\n";
 }
 
@@ -47,9 +51,27 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     result.error = text;
     return result;
   };
+  bool options_ended = false;
   for (int i = 1; i < argc; ++i) {
     const char* option = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+    // A plain argument is the scene, as file viewers take it; after "--" even one that begins with '-'.
+    const bool plain = options_ended || option[0] != '-' || option[1] == '\0';
+    if (plain || std::strcmp(option, "--scene") == 0) {
+      const char* scene = plain ? option : value;
+      if (scene == nullptr || scene[0] == '\0') return fail(plain ? "the scene's name is empty" : "--scene needs a value");
+      if (result.launch.scene_named) {
+        return fail(std::string("only one scene can be opened; '") + scene + "' is a second one");
+      }
+      result.launch.scene_named = true;
+      result.launch.scene_path = scene;
+      if (!plain) ++i;
+      continue;
+    }
+    if (std::strcmp(option, "--") == 0) {
+      options_ended = true;
+      continue;
+    }
     if (std::strcmp(option, "--help") == 0) {
       result.action = CommandLineAction::SHOW_HELP;
       return result;
@@ -62,16 +84,18 @@ CommandLine ParseCommandLine(int argc, char** argv) {
       result.force_headless = true;
       continue;
     }
-    const bool takes_value = std::strcmp(option, "--scene") == 0 || std::strcmp(option, "--frames") == 0 ||
+    if (std::strcmp(option, "--watch") == 0) {
+      result.launch.watch = true;
+      continue;
+    }
+    const bool takes_value = std::strcmp(option, "--frames") == 0 ||
                              std::strcmp(option, "--screenshot") == 0 || std::strcmp(option, "--device") == 0 ||
                              std::strcmp(option, "--mode") == 0;
     if (!takes_value) return fail(std::string("unknown option '") + option + "' (try --help)");
     if (value == nullptr || value[0] == '\0') return fail(std::string(option) + " needs a value");
     ++i;
     long number = 0;
-    if (std::strcmp(option, "--scene") == 0) {
-      result.launch.scene_path = value;
-    } else if (std::strcmp(option, "--screenshot") == 0) {
+    if (std::strcmp(option, "--screenshot") == 0) {
       result.launch.screenshot_path = value;
     } else if (std::strcmp(option, "--frames") == 0) {
       if (!ParseCount(value, 0x7FFFFFFFL, &number) || number == 0) return fail("--frames needs a number above 0");

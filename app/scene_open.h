@@ -17,5 +17,5 @@ std::string CannotOpenText(const char* path, const std::string& why);
 // file. Otherwise shows one "Report" box naming the path and why, and changes nothing. Needs a renderer.
 bool ReplaceScene(const char* path);
 
-// "KESTREL - name.ase" in the main window's title bar.
+// "KESTREL - name.ase" in the main window's title bar; the path is remembered as the opened scene's.
 void NameSceneInTitle(const char* path);

@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/gfx_internal.h"
@@ -106,6 +108,22 @@ void DrawBackground(WindowRecord* record, FrameBackground background) {
   draw_list->AddRectFilled(top_left, bottom_right, ImColourOf(record->background));
 }
 
+// Feeds the releases whose presses the last frame saw, and holds the newer ones for the frame after.
+void ReleaseHeldKeys(WindowRecord* record) {
+  for (int scancode : record->key_ups_ready) {
+    SDL_Event up = {};
+    up.type = SDL_KEYUP;
+    up.key.state = SDL_RELEASED;
+    up.key.keysym.scancode = static_cast<SDL_Scancode>(scancode);
+    up.key.keysym.sym = SDL_GetKeyFromScancode(up.key.keysym.scancode);
+    up.key.keysym.mod = static_cast<Uint16>(SDL_GetModState());
+    ImGui_ImplSDL2_ProcessEvent(&up);
+  }
+  record->key_ups_ready.swap(record->key_ups_pending);
+  record->key_ups_pending.clear();
+  record->keys_down_unseen.clear();
+}
+
 void DrawMenuBar(WindowRecord* record, bool enabled) {
   record->menu_open = false;
   if (record->menu == nullptr || MenuBarHeightPx(*record) == 0) return;
@@ -117,8 +135,14 @@ void DrawMenuBar(WindowRecord* record, bool enabled) {
     if (!ImGui::BeginMenu(label, enabled)) continue;
     record->menu_open = true;
     for (int i = 0; i < popup.item_count; ++i) {
-      CaptionWithoutMnemonic(popup.items[i].caption, label, sizeof(label));
-      if (ImGui::MenuItem(label)) record->pending_command = popup.items[i].command_id;
+      // As in a Win32 menu, a tab parts the caption from the accelerator shown beside it.
+      const char* caption = popup.items[i].caption;
+      const char* tab = std::strchr(caption, '\t');
+      std::string shown(caption, tab != nullptr ? static_cast<size_t>(tab - caption) : std::strlen(caption));
+      CaptionWithoutMnemonic(shown.c_str(), label, sizeof(label));
+      if (ImGui::MenuItem(label, tab != nullptr ? tab + 1 : nullptr)) {
+        record->pending_command = popup.items[i].command_id;
+      }
     }
     ImGui::EndMenu();
   }
@@ -212,6 +236,18 @@ void FeedUiEvent(WindowRecord* record, const SDL_Event& event) {
     record->pointer_y_px = event.button.y;
   }
   if (record->imgui == nullptr) return;
+  // The UI reads key state once per frame: a release before the press was seen waits a frame.
+  if (event.type == SDL_KEYDOWN) {
+    record->keys_down_unseen.push_back(event.key.keysym.scancode);
+  } else if (event.type == SDL_KEYUP) {
+    std::vector<int>& unseen = record->keys_down_unseen;
+    auto down = std::find(unseen.begin(), unseen.end(), static_cast<int>(event.key.keysym.scancode));
+    if (down != unseen.end()) {
+      unseen.erase(down);
+      record->key_ups_pending.push_back(event.key.keysym.scancode);
+      return;
+    }
+  }
   ImGui::SetCurrentContext(record->imgui);
   ImGui_ImplSDL2_ProcessEvent(&event);
 }
@@ -235,6 +271,7 @@ bool BeginUiFrame(WindowRecord* record, FrameBackground background, bool menu_en
   if (!MakeCurrent(record)) return false;
   g_frame.active = true;
   ImGui::SetCurrentContext(record->imgui);
+  ReleaseHeldKeys(record);
   ImGui_ImplOpenGL3_NewFrame();
   ImGui_ImplSDL2_NewFrame();
   // The SDL backend reads the pointer only over a window that has the pointer's focus, which the
