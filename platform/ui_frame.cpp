@@ -70,7 +70,7 @@ void RestorePreviousContext() {
 }
 
 // Keeps what the renderer drew under an open menu, to show behind the modal UI the menu may open.
-void TakeSnapshot(WindowRecord* record) {
+void TakeSnapshot(WindowRecord* record, GLenum read_buffer = GL_BACK) {
   RECT client;
   GetClientRect(record->handle, &client);
   if (client.right <= 0 || client.bottom <= 0) return;
@@ -80,6 +80,9 @@ void TakeSnapshot(WindowRecord* record) {
   glActiveTexture(GL_TEXTURE0);
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  GLint previous_read_buffer = GL_BACK;
+  glGetIntegerv(GL_READ_BUFFER, &previous_read_buffer);
+  glReadBuffer(read_buffer);
   if (record->snapshot_texture == 0) glGenTextures(1, &record->snapshot_texture);
   glBindTexture(GL_TEXTURE_2D, record->snapshot_texture);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -90,6 +93,7 @@ void TakeSnapshot(WindowRecord* record) {
   record->snapshot_height = client.bottom;
   glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
   glActiveTexture(static_cast<GLenum>(active_texture));
+  glReadBuffer(static_cast<GLenum>(previous_read_buffer));
   glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read_framebuffer));
 }
 
@@ -318,8 +322,14 @@ void EndUiFrame(WindowRecord* record, bool present) {
 void DrawWindowDecorations(HWND window) {
   WindowRecord* record = FindTopLevelRecord(window);
   if (record == nullptr) return;
+  record->device_presents = true;
   if (record->menu_open && MakeCurrent(record)) TakeSnapshot(record);
   if (BeginUiFrame(record, FrameBackground::NONE, true)) EndUiFrame(record, false);
+}
+
+void ForgetDevicePictures(HWND window) {
+  WindowRecord* record = FindTopLevelRecord(window);
+  if (record != nullptr) record->device_presents = false;
 }
 
 void PaintWindowNow(WindowRecord* record) {
@@ -329,7 +339,7 @@ void PaintWindowNow(WindowRecord* record) {
 void PaintIdleWindows() {
   uint32_t now_ms = SDL_GetTicks();
   for (WindowRecord* record : TopLevelRecords()) {
-    if (!record->visible || record->minimized || record->handle == ModalOwner()) continue;
+    if (!record->visible || record->minimized || record->device_presents || record->handle == ModalOwner()) continue;
     if (now_ms - record->last_frame_ms < IDLE_PAINT_MS) continue;
     PaintWindowNow(record);
   }
@@ -342,6 +352,11 @@ void RunModalLoop(HWND owner, ModalUi* ui) {
   if (record != nullptr && record->imgui != nullptr) {
     ImGui::SetCurrentContext(record->imgui);
     ImGui::GetIO().ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
+  }
+  // Opened by a key rather than from a menu, the dialog has no picture kept behind it: the one on
+  // show is taken, so that the dialog never stands on the brush's white over a scene.
+  if (record != nullptr && record->device_presents && !record->menu_open && MakeCurrent(record)) {
+    TakeSnapshot(record, GL_FRONT);
   }
   while (!ui->Done()) {
     PumpSdlEvents();

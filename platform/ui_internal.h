@@ -64,6 +64,9 @@ struct WindowRecord {
   // Scancodes of keys that went down since the UI's last frame, and the releases held back so that a
   // key pressed and released between two frames is still seen down by one (pending: for the coming
   // frame to see the press; ready: to be fed before the frame after it).
+  // A device presents its pictures into this window: idle painting would only put the brush's white
+  // between two of them, so it leaves the window alone until the device is released.
+  bool device_presents = false;
   std::vector<int> keys_down_unseen;
   std::vector<int> key_ups_pending;
   std::vector<int> key_ups_ready;
