@@ -199,6 +199,9 @@ void HandleEvent(const SDL_Event& event) {
       record = TargetOf(event.key.windowID, SDL_GetKeyboardFocus());
       g_modifiers = event.key.keysym.mod;
       if (record == nullptr) return;
+      // Keys reach only the window with the keyboard focus, which on Win32 is the active one; window
+      // managers do not always say so first, and Ctrl+O's dialog needs an active owner.
+      if (GetActiveWindow() == nullptr && record->handle != g_modal_owner) ActivateWindow(record->handle);
       FeedUiEvent(record, event);
       if (InputGoesToWindow(*record, false)) TranslateKey(record, event.key);
       return;

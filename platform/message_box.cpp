@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "platform/test_hooks.h"
+#include "platform/ui_internal.h"
 #include "platform/win32.h"
 #include "platform/window_internal.h"
 
@@ -40,7 +41,8 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     return IDOK;
   }
   std::fprintf(stderr, "%s: %s\n", shown_caption, shown_text);
-  if (g_windowed_boxes) {
+  // Once the user has asked the program to end (Ctrl+C, SIGTERM), a box would only hold the end up.
+  if (g_windowed_boxes && !StopRequested()) {
     // The icon is a field of its own: MB_ICONWARNING shares bits with MB_ICONERROR.
     const UINT icon = type & MB_ICONMASK;
     Uint32 flags = icon == MB_ICONERROR     ? SDL_MESSAGEBOX_ERROR
