@@ -216,7 +216,10 @@ int RunMessageLoop() {
       DispatchMessageA(&msg);
     } else {
       WatchOpenedScene();
-      if (!RenderIdleFrame() && g_renderer != nullptr) Sleep(MINIMISED_WAIT_MS);
+      const bool drew = RenderIdleFrame();
+      // A renderer whose device could not be built again draws nothing: wait for the next change
+      // instead of spinning a core.
+      if (g_renderer != nullptr && (!drew || g_renderer->GetDevice() == nullptr)) Sleep(MINIMISED_WAIT_MS);
     }
   }
   if (screenshot) {
