@@ -27,8 +27,9 @@ const char* UsageText() {
   static const std::string text = std::string(
          "usage: kestrel [--scene PATH] [--frames N] [--screenshot FILE.png] [--headless]\n"
          "               [--device N] [--mode N] [--view MODE] [--frame N] [--speed X]\n"
-         "               [--panel] [--lighting] [--info SCENE] [--help] [--version]\n"
-         "  --scene PATH          start on this scene (and its animation) instead of light.ase\n"
+         "               [--panel] [--lighting] [--watch] [--info SCENE] [--help] [--version]\n"
+         "               [SCENE]\n"
+         "  SCENE, --scene PATH   start on this scene (and its animation) instead of light.ase\n"
          "  --frames N            quit after N frames (headless: 300 unless given)\n"
          "  --screenshot FILE.png write the last frame there (headless: kestrel.png)\n"
          "  --headless            render offscreen even where there is a display\n"
@@ -37,6 +38,7 @@ const char* UsageText() {
          "  --frame N             show animation frame N, paused\n"
          "  --speed X             play X times as fast, 1/8 to 8 (headless: X frames per frame)\n"
          "  --panel               show the scene panel; --lighting: Direct3D lighting on\n"
+         "  --watch               open the scene again whenever its file changes, keeping the view\n"
          "  --info SCENE          print what the scene holds and exit, without a window\n"
          "  --help, --version     this text; the version and texel routine\n"
          "In a window the animation plays at the scene's own frame speed; headless runs show\n"
@@ -55,9 +57,27 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     result.error = text;
     return result;
   };
+  bool options_ended = false;
   for (int i = 1; i < argc; ++i) {
     const char* option = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+    // A plain argument is the scene, as file viewers take it; after "--" even one that begins with '-'.
+    const bool plain = options_ended || option[0] != '-' || option[1] == '\0';
+    if (plain || std::strcmp(option, "--scene") == 0) {
+      const char* scene = plain ? option : value;
+      if (scene == nullptr || scene[0] == '\0') return fail(plain ? "the scene's name is empty" : "--scene needs a value");
+      if (result.launch.scene_named) {
+        return fail(std::string("only one scene can be opened; '") + scene + "' is a second one");
+      }
+      result.launch.scene_named = true;
+      result.launch.scene_path = scene;
+      if (!plain) ++i;
+      continue;
+    }
+    if (std::strcmp(option, "--") == 0) {
+      options_ended = true;
+      continue;
+    }
     if (std::strcmp(option, "--help") == 0) {
       result.action = CommandLineAction::SHOW_HELP;
       return result;
@@ -88,16 +108,18 @@ CommandLine ParseCommandLine(int argc, char** argv) {
       result.info_path = value;
       return result;
     }
-    const bool takes_value = std::strcmp(option, "--scene") == 0 || std::strcmp(option, "--frames") == 0 ||
+    if (std::strcmp(option, "--watch") == 0) {
+      result.launch.watch = true;
+      continue;
+    }
+    const bool takes_value = std::strcmp(option, "--frames") == 0 ||
                              std::strcmp(option, "--screenshot") == 0 || std::strcmp(option, "--device") == 0 ||
                              std::strcmp(option, "--mode") == 0;
     if (!takes_value) return fail(std::string("unknown option '") + option + "' (try --help)");
     if (value == nullptr || value[0] == '\0') return fail(std::string(option) + " needs a value");
     ++i;
     long number = 0;
-    if (std::strcmp(option, "--scene") == 0) {
-      result.launch.scene_path = value;
-    } else if (std::strcmp(option, "--screenshot") == 0) {
+    if (std::strcmp(option, "--screenshot") == 0) {
       result.launch.screenshot_path = value;
     } else if (std::strcmp(option, "--frames") == 0) {
       if (!ParseCount(value, 0x7FFFFFFFL, &number) || number == 0) return fail("--frames needs a number above 0");

@@ -10,6 +10,7 @@
 
 #include "animation/animation_eval.h"
 #include "animation/animation_set.h"
+#include "app/file_commands.h"
 #include "app/win_main.h"
 #include "platform/report.h"
 #include "render/renderer.h"
@@ -121,6 +122,7 @@ bool ReplaceScene(const char* path) {
 }
 
 void NameSceneInTitle(const char* path) {
+  RememberOpenedScene(path);
   const std::string title = "KESTREL - " + std::filesystem::path(path).filename().string();
   SetWindowTextA(g_main_window, title.c_str());
 }

@@ -30,5 +30,5 @@ void ShowScene(AseScene* fresh, const char* path);
 // file. Otherwise shows one "Report" box naming the path and why, and changes nothing. Needs a renderer.
 bool ReplaceScene(const char* path);
 
-// "KESTREL - name.ase" in the main window's title bar.
+// "KESTREL - name.ase" in the main window's title bar; the path is remembered as the opened scene's.
 void NameSceneInTitle(const char* path);

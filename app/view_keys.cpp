@@ -29,7 +29,12 @@ const char KEY_HELP[] =
     "  Backspace goes back to the first frame\n"
     "  I shows the scene panel; [ and ] scroll it\n"
     "  F1 shows this list of keys\n"
-    "Menus: File/Open loads another scene; View and\n"
+    "  Page Down, Page Up: next, previous scene file\n"
+    "  F5 opens the scene again\n"
+    "  F12 saves the picture as kestrel-N.png\n"
+    "  Ctrl+O opens a scene; Ctrl+Q quits\n"
+    "Menus: File/Open loads another scene, as does\n"
+    "  dropping a file on the window; File, View and\n"
     "  Animation do what these keys do.\n";
 
 void ToggleLighting() {

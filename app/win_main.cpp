@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "app/device_picker.h"
+#include "app/file_commands.h"
 #include "app/scene_open.h"
 #include "app/view_keys.h"
 #include "app/window_changes.h"
@@ -174,7 +176,8 @@ bool StartViewer(HINSTANCE instance) {
     }
   }
   g_renderer->ToggleLighting();
-  if (!OpenStartUpScene(g_launch_options.scene_path)) {
+  const std::string scene_path = StartUpScenePath(g_launch_options.scene_path, g_launch_options.scene_named);
+  if (!OpenStartUpScene(scene_path.c_str())) {
     DestroyWindow(g_main_window);
     g_main_window = nullptr;
     return false;
@@ -188,7 +191,9 @@ bool RenderIdleFrame() {
   if (g_launch_options.screenshot_path != nullptr && g_frames_rendered + 1 == g_launch_options.frame_limit) {
     KeepPresentedFrames(true);
   }
+  BeforeFrame();
   g_renderer->RenderFrame();
+  AfterFrame();
   ++g_frames_rendered;
   g_last_fps = g_renderer->fps;
   if (g_launch_options.frame_limit != 0 && g_frames_rendered == g_launch_options.frame_limit) {
@@ -207,8 +212,12 @@ int RunMessageLoop() {
       if (msg.message == WM_QUIT) break;
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
-    } else if (!RenderIdleFrame() && g_renderer != nullptr) {
-      Sleep(MINIMISED_WAIT_MS);
+    } else {
+      WatchOpenedScene();
+      const bool drew = RenderIdleFrame();
+      // A renderer whose device could not be built again draws nothing: wait for the next change
+      // instead of spinning a core.
+      if (g_renderer != nullptr && (!drew || g_renderer->GetDevice() == nullptr)) Sleep(MINIMISED_WAIT_MS);
     }
   }
   if (screenshot) {
@@ -230,13 +239,18 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 LRESULT MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_SYSKEYDOWN:
-      // System keys get no default processing, so Alt+F4 does nothing.
+      // System keys get no default processing; Alt+F4 closes as the close box does.
       if (wparam == VK_RETURN && g_renderer != nullptr) ToggleFullScreen();
+      if (wparam == VK_F4) SendMessageA(window, WM_CLOSE, 0, 0);
       return 0;
     case WM_COMMAND:
       if (HandleViewCommand(LOWORD(wparam))) return 0;
+      if (RunFileCommand(window, LOWORD(wparam))) return 0;
       if (LOWORD(wparam) != FILE_OPEN_COMMAND) break;
       OpenFromMenu();
+      return 0;
+    case WM_DROPFILES:
+      OpenDroppedFiles(reinterpret_cast<HDROP>(wparam));
       return 0;
     case WM_MOUSEMOVE:
       if (g_renderer != nullptr) DragMouse(wparam, lparam);
@@ -249,6 +263,7 @@ LRESULT MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
       last_mouse_y = HIWORD(lparam);
       return 0;
     case WM_KEYDOWN:
+      if (RunFileKey(window, wparam)) return 0;
       if (wparam == VK_SPACE && g_renderer != nullptr) {
         g_renderer->ToggleLighting();
         return 0;
@@ -293,6 +308,9 @@ bool AskOpenFileName(char* path_out) {
   dialog.hwndOwner = GetActiveWindow();
   dialog.lpstrFilter = FILTER;
   dialog.nFilterIndex = 1;
+  // The dialog starts where the scene on show came from, as the user last opened from there.
+  const std::string folder = std::filesystem::path(OpenedScenePath()).parent_path().string();
+  if (!folder.empty()) dialog.lpstrInitialDir = folder.c_str();
   dialog.lpstrFile = chosen;
   dialog.nMaxFile = 128;
   dialog.Flags = OFN_READONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;

@@ -31,6 +31,8 @@ struct LaunchOptions {
   int32_t mode_index = -1;
   // Where nobody can choose another file (headless), a start-up scene that cannot be opened ends the run.
   bool end_without_scene = false;
+  bool scene_named = false;  // false: the default scene, looked for beside the installed program too
+  bool watch = false;  // open the scene again whenever its file changes on disk
 };
 extern LaunchOptions g_launch_options;
 

@@ -13,35 +13,6 @@ LONG g_start_up_client_height = 0;
 bool g_minimised = false;
 bool g_fullscreen_from_window = false;
 
-struct OrbitPose {
-  bool valid = false;
-  float angle = 0.0f;
-  float height = 0.0f;
-  float distance = 0.0f;
-};
-
-OrbitPose SaveOrbit() {
-  OrbitPose pose;
-  const CameraObject* camera = g_renderer != nullptr ? g_renderer->camera : nullptr;
-  if (camera == nullptr) return pose;
-  pose.valid = true;
-  pose.angle = camera->orbit_angle;
-  pose.height = camera->orbit_eye.y;
-  pose.distance = camera->orbit_distance;
-  return pose;
-}
-
-// The scene setup on the new device started the orbit again from the scene's camera; a zero move then
-// places the eye where the user had it and gives the device that view.
-void RestoreOrbit(const OrbitPose& pose) {
-  if (!pose.valid || g_renderer == nullptr || g_renderer->camera == nullptr) return;
-  CameraObject* camera = g_renderer->camera;
-  camera->orbit_angle = pose.angle;
-  camera->orbit_eye.y = pose.height;
-  camera->orbit_distance = pose.distance;
-  g_renderer->OrbitCamera(0.0f, 0.0f, 0.0f);
-}
-
 // Relative to the start-up client area, so the start-up picture keeps its exact 0.75.
 float ClientAspect() {
   RECT client;
@@ -79,6 +50,28 @@ void ReturnToWindow() {
 }
 
 }  // namespace
+
+OrbitPose SaveOrbit() {
+  OrbitPose pose;
+  const CameraObject* camera = g_renderer != nullptr ? g_renderer->camera : nullptr;
+  if (camera == nullptr) return pose;
+  pose.valid = true;
+  pose.angle = camera->orbit_angle;
+  pose.height = camera->orbit_eye.y;
+  pose.distance = camera->orbit_distance;
+  return pose;
+}
+
+// The scene setup on the new device started the orbit again from the scene's camera; a zero move then
+// places the eye where the user had it and gives the device that view.
+void RestoreOrbit(const OrbitPose& pose) {
+  if (!pose.valid || g_renderer == nullptr || g_renderer->camera == nullptr) return;
+  CameraObject* camera = g_renderer->camera;
+  camera->orbit_angle = pose.angle;
+  camera->orbit_eye.y = pose.height;
+  camera->orbit_distance = pose.distance;
+  g_renderer->OrbitCamera(0.0f, 0.0f, 0.0f);
+}
 
 void RememberStartUpClientSize(HWND window) {
   RECT client = {};

@@ -8,6 +8,18 @@
 
 #include "platform/win32.h"
 
+// The user's orbit around the target, to carry over a rebuild of the device or a reload of the scene.
+struct OrbitPose {
+  bool valid = false;
+  float angle = 0.0f;
+  float height = 0.0f;
+  float distance = 0.0f;
+};
+OrbitPose SaveOrbit();
+// The scene setup started the orbit again from the scene's camera; this puts the eye back where the
+// pose had it and gives the device that view. An invalid pose changes nothing.
+void RestoreOrbit(const OrbitPose& pose);
+
 // The client size the projection's 0.75 belongs to; taken by the start-up once the window exists.
 void RememberStartUpClientSize(HWND window);
 

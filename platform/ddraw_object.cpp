@@ -164,6 +164,7 @@ ULONG IDirectDraw7::Release() {
   if (dd->app_refs == 0) return 0;
   const ULONG left = --dd->app_refs;
   if (left == 0) {
+    if (dd->window != nullptr) ForgetDevicePictures(dd->window);
     if (dd->exclusive) LeaveExclusiveMode(dd);
     FreeDirectDrawIfUnused(dd);
   }

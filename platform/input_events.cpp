@@ -17,6 +17,8 @@ bool g_modal_cancel_requested = false;
 // their own state rather than the real keyboard's.
 Uint16 g_modifiers = KMOD_NONE;
 Uint32 g_buttons = 0;
+// Keys down as the translated key messages tell it, by virtual-key code.
+bool g_keys_down[256] = {};
 
 // Short enough that idle windows are painted on time while GetMessageA waits.
 const Uint32 IDLE_WAIT_MS = 15;
@@ -101,6 +103,7 @@ void TranslateKey(WindowRecord* record, const SDL_KeyboardEvent& key) {
   if (!down) lparam |= (1u << 30) | (1u << 31);
   if (down && key.repeat != 0) lparam |= 1u << 30;
   UINT message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
+  g_keys_down[vk & 0xFF] = down;
   PostQueuedMessage(record->handle, message, vk, static_cast<LPARAM>(lparam));
 }
 
@@ -203,6 +206,9 @@ void HandleEvent(const SDL_Event& event) {
       record = TargetOf(event.key.windowID, SDL_GetKeyboardFocus());
       g_modifiers = event.key.keysym.mod;
       if (record == nullptr) return;
+      // Keys reach only the window with the keyboard focus, which on Win32 is the active one; window
+      // managers do not always say so first, and Ctrl+O's dialog needs an active owner.
+      if (GetActiveWindow() == nullptr && record->handle != g_modal_owner) ActivateWindow(record->handle);
       FeedUiEvent(record, event);
       if (InputGoesToWindow(*record, false)) TranslateKey(record, event.key);
       return;
@@ -235,6 +241,14 @@ void HandleEvent(const SDL_Event& event) {
       record = RecordOfSdlWindowId(event.window.windowID);
       if (record != nullptr) HandleWindowEvent(record, event);
       return;
+    case SDL_DROPFILE:
+      record = TargetOf(event.drop.windowID, SDL_GetMouseFocus());
+      // A drop on a window behind a modal dialog is refused, as that window takes no input then.
+      if (record != nullptr && record->handle != g_modal_owner && event.drop.file != nullptr) {
+        PostQueuedMessage(record->handle, WM_DROPFILES, reinterpret_cast<WPARAM>(NewDrop(event.drop.file)), 0);
+      }
+      SDL_free(event.drop.file);
+      return;
     default:
       return;  // SDL_QUIT among them: windows close one by one through their close boxes
   }
@@ -246,6 +260,27 @@ void PumpSdlEvents() {
   if (!EnsurePlatformStarted()) return;
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) HandleEvent(event);
+  if (!StopRequested()) return;
+  // A modal dialog is cancelled first; the request stays until its owner can be closed.
+  if (g_modal_owner != nullptr) {
+    g_modal_cancel_requested = true;
+    return;
+  }
+  ForgetStopRequest();
+  for (WindowRecord* window : TopLevelRecords()) {
+    if (!window->destroying) SendMessageA(window->handle, WM_CLOSE, 0, 0);
+  }
+}
+
+int16_t GetKeyState(int virtual_key) {
+  bool down = false;
+  switch (virtual_key) {
+    case VK_CONTROL: down = (g_modifiers & KMOD_CTRL) != 0; break;
+    case VK_SHIFT: down = (g_modifiers & KMOD_SHIFT) != 0; break;
+    case VK_MENU: down = (g_modifiers & KMOD_ALT) != 0; break;
+    default: down = virtual_key >= 0 && virtual_key < 256 && g_keys_down[virtual_key]; break;
+  }
+  return down ? static_cast<int16_t>(0x8000) : 0;
 }
 
 void WaitForSdlEvent() {

@@ -1,10 +1,12 @@
 // MessageBoxA: a real blocking box with the given caption when there is a display; headless it prints
-// "CAPTION: text" on standard error and answers as if OK was pressed. Tests capture the boxes instead.
+// "CAPTION: text" on standard error and answers as if OK was pressed; in a window the same line is
+// written too, so that a viewer started from a terminal leaves the log. Tests capture the boxes instead.
 #include <SDL.h>
 
 #include <cstdio>
 
 #include "platform/test_hooks.h"
+#include "platform/ui_internal.h"
 #include "platform/win32.h"
 #include "platform/window_internal.h"
 
@@ -38,7 +40,9 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     g_captured.push_back(CapturedMessageBox{shown_caption, shown_text, type});
     return IDOK;
   }
-  if (g_windowed_boxes) {
+  std::fprintf(stderr, "%s: %s\n", shown_caption, shown_text);
+  // Once the user has asked the program to end (Ctrl+C, SIGTERM), a box would only hold the end up.
+  if (g_windowed_boxes && !StopRequested()) {
     // The icon is a field of its own: MB_ICONWARNING shares bits with MB_ICONERROR.
     const UINT icon = type & MB_ICONMASK;
     Uint32 flags = icon == MB_ICONERROR     ? SDL_MESSAGEBOX_ERROR
@@ -56,6 +60,5 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     // Closing the box without a button (pressed is then -1) is Cancel where there is one.
     if (SDL_ShowMessageBox(&box, &pressed) == 0) return ok_cancel && pressed != IDOK ? IDCANCEL : IDOK;
   }
-  std::fprintf(stderr, "%s: %s\n", shown_caption, shown_text);
   return IDOK;
 }

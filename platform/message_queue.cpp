@@ -106,6 +106,7 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM /*lparam
     DestroyWindow(window);
     return 0;
   }
+  if (message == WM_DROPFILES) DragFinish(reinterpret_cast<HDROP>(wparam));
   // Alt+F4 closes the window, but only for a window procedure that leaves system keys to the default.
   if (message == WM_SYSKEYDOWN && wparam == VK_F4) {
     SendMessageA(window, WM_CLOSE, 0, 0);

@@ -125,7 +125,8 @@ void OpenDialogUi::Draw() {
     if (!popup_was_open_ && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false)) cancel_ = true;
     popup_was_open_ = popup_open;
 
-    const float label_width = 90.0f;
+    // Wide enough for the longest label in the font in use, so "Files of type:" is never cut.
+    const float label_width = ImGui::CalcTextSize("Files of type:").x + ImGui::GetStyle().ItemSpacing.x * 2;
     const float button_width = 80.0f;
     ImGui::AlignTextToFramePadding();
     ImGui::TextUnformatted("Look in:");

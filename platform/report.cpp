@@ -9,6 +9,10 @@ namespace {
 
 // The texts shown since the outermost gate opened; null while none is open. One UI thread.
 std::set<std::string>* g_shown_reports = nullptr;
+// The texts shown for the scene last gated, and how many scene gates are open. One UI thread.
+const void* g_gated_scene = nullptr;
+std::set<std::string> g_scene_reports;
+int g_open_scene_gates = 0;
 
 }  // namespace
 
@@ -22,7 +26,17 @@ ReportOncePerKind::~ReportOncePerKind() {
   g_shown_reports = nullptr;
 }
 
+SceneReportGate::SceneReportGate(const void* scene) {
+  if (scene != g_gated_scene) g_scene_reports.clear();
+  g_gated_scene = scene;
+  ++g_open_scene_gates;
+}
+
+SceneReportGate::~SceneReportGate() { --g_open_scene_gates; }
+
 void ShowReport(const char* text) {
-  if (g_shown_reports != nullptr && !g_shown_reports->insert(text != nullptr ? text : "").second) return;
+  const char* kind = text != nullptr ? text : "";
+  if (g_shown_reports != nullptr && !g_shown_reports->insert(kind).second) return;
+  if (g_open_scene_gates > 0 && !g_scene_reports.insert(kind).second) return;
   MessageBoxA(GetActiveWindow(), text, "Report", MB_OK);
 }

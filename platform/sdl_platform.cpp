@@ -36,6 +36,9 @@ bool InitVideo(bool offscreen) {
   if (offscreen) SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
   // A click that activates the window is also a click in it, as on Win32.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // SDL's own handlers would turn the signals into SDL_QUIT, which closes nothing here.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  InstallStopSignals();
   return SDL_Init(SDL_INIT_VIDEO) == 0;
 }
 

@@ -69,7 +69,7 @@ void RestorePreviousContext() {
 }
 
 // Keeps what the renderer drew under an open menu, to show behind the modal UI the menu may open.
-void TakeSnapshot(WindowRecord* record) {
+void TakeSnapshot(WindowRecord* record, GLenum read_buffer = GL_BACK) {
   RECT client;
   GetClientRect(record->handle, &client);
   if (client.right <= 0 || client.bottom <= 0) return;
@@ -79,6 +79,9 @@ void TakeSnapshot(WindowRecord* record) {
   glActiveTexture(GL_TEXTURE0);
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  GLint previous_read_buffer = GL_BACK;
+  glGetIntegerv(GL_READ_BUFFER, &previous_read_buffer);
+  glReadBuffer(read_buffer);
   if (record->snapshot_texture == 0) glGenTextures(1, &record->snapshot_texture);
   glBindTexture(GL_TEXTURE_2D, record->snapshot_texture);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -89,6 +92,7 @@ void TakeSnapshot(WindowRecord* record) {
   record->snapshot_height = client.bottom;
   glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
   glActiveTexture(static_cast<GLenum>(active_texture));
+  glReadBuffer(static_cast<GLenum>(previous_read_buffer));
   glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read_framebuffer));
 }
 
@@ -105,6 +109,22 @@ void DrawBackground(WindowRecord* record, FrameBackground background) {
     return;
   }
   draw_list->AddRectFilled(top_left, bottom_right, ImColourOf(record->background));
+}
+
+// Feeds the releases whose presses the last frame saw, and holds the newer ones for the frame after.
+void ReleaseHeldKeys(WindowRecord* record) {
+  for (int scancode : record->key_ups_ready) {
+    SDL_Event up = {};
+    up.type = SDL_KEYUP;
+    up.key.state = SDL_RELEASED;
+    up.key.keysym.scancode = static_cast<SDL_Scancode>(scancode);
+    up.key.keysym.sym = SDL_GetKeyFromScancode(up.key.keysym.scancode);
+    up.key.keysym.mod = static_cast<Uint16>(SDL_GetModState());
+    ImGui_ImplSDL2_ProcessEvent(&up);
+  }
+  record->key_ups_ready.swap(record->key_ups_pending);
+  record->key_ups_pending.clear();
+  record->keys_down_unseen.clear();
 }
 
 void DrawMenuBar(WindowRecord* record, bool enabled) {
@@ -216,6 +236,18 @@ void FeedUiEvent(WindowRecord* record, const SDL_Event& event) {
     record->pointer_y_px = event.button.y;
   }
   if (record->imgui == nullptr) return;
+  // The UI reads key state once per frame: a release before the press was seen waits a frame.
+  if (event.type == SDL_KEYDOWN) {
+    record->keys_down_unseen.push_back(event.key.keysym.scancode);
+  } else if (event.type == SDL_KEYUP) {
+    std::vector<int>& unseen = record->keys_down_unseen;
+    auto down = std::find(unseen.begin(), unseen.end(), static_cast<int>(event.key.keysym.scancode));
+    if (down != unseen.end()) {
+      unseen.erase(down);
+      record->key_ups_pending.push_back(event.key.keysym.scancode);
+      return;
+    }
+  }
   ImGui::SetCurrentContext(record->imgui);
   ImGui_ImplSDL2_ProcessEvent(&event);
 }
@@ -239,6 +271,7 @@ bool BeginUiFrame(WindowRecord* record, FrameBackground background, bool menu_en
   if (!MakeCurrent(record)) return false;
   g_frame.active = true;
   ImGui::SetCurrentContext(record->imgui);
+  ReleaseHeldKeys(record);
   ImGui_ImplOpenGL3_NewFrame();
   ImGui_ImplSDL2_NewFrame();
   // The SDL backend reads the pointer only over a window that has the pointer's focus, which the
@@ -285,8 +318,14 @@ void EndUiFrame(WindowRecord* record, bool present) {
 void DrawWindowDecorations(HWND window) {
   WindowRecord* record = FindTopLevelRecord(window);
   if (record == nullptr) return;
+  record->device_presents = true;
   if (record->menu_open && MakeCurrent(record)) TakeSnapshot(record);
   if (BeginUiFrame(record, FrameBackground::NONE, true)) EndUiFrame(record, false);
+}
+
+void ForgetDevicePictures(HWND window) {
+  WindowRecord* record = FindTopLevelRecord(window);
+  if (record != nullptr) record->device_presents = false;
 }
 
 void PaintWindowNow(WindowRecord* record) {
@@ -296,7 +335,7 @@ void PaintWindowNow(WindowRecord* record) {
 void PaintIdleWindows() {
   uint32_t now_ms = SDL_GetTicks();
   for (WindowRecord* record : TopLevelRecords()) {
-    if (!record->visible || record->minimized || record->handle == ModalOwner()) continue;
+    if (!record->visible || record->minimized || record->device_presents || record->handle == ModalOwner()) continue;
     if (now_ms - record->last_frame_ms < IDLE_PAINT_MS) continue;
     PaintWindowNow(record);
   }
@@ -309,6 +348,11 @@ void RunModalLoop(HWND owner, ModalUi* ui) {
   if (record != nullptr && record->imgui != nullptr) {
     ImGui::SetCurrentContext(record->imgui);
     ImGui::GetIO().ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
+  }
+  // Opened by a key rather than from a menu, the dialog has no picture kept behind it: the one on
+  // show is taken, so that the dialog never stands on the brush's white over a scene.
+  if (record != nullptr && record->device_presents && !record->menu_open && MakeCurrent(record)) {
+    TakeSnapshot(record, GL_FRONT);
   }
   while (!ui->Done()) {
     PumpSdlEvents();

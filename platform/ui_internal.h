@@ -61,6 +61,15 @@ struct WindowRecord {
   // Where the last mouse event put the pointer, for drivers that give no window the pointer's focus.
   bool pointer_known = false;
   int pointer_x_px = 0, pointer_y_px = 0;    // keyboard navigation for the modal UI drawn over this window
+  // Scancodes of keys that went down since the UI's last frame, and the releases held back so that a
+  // key pressed and released between two frames is still seen down by one (pending: for the coming
+  // frame to see the press; ready: to be fed before the frame after it).
+  // A device presents its pictures into this window: idle painting would only put the brush's white
+  // between two of them, so it leaves the window alone until the device is released.
+  bool device_presents = false;
+  std::vector<int> keys_down_unseen;
+  std::vector<int> key_ups_pending;
+  std::vector<int> key_ups_ready;
 
   // Dialogs.
   DLGPROC dialog_proc = nullptr;
@@ -89,12 +98,19 @@ void ActivateWindow(HWND window);
 void DeactivateWindow(HWND window);
 void ReportMoveIfChanged(WindowRecord* record);
 
+// SIGINT and SIGTERM only note a stop request; the event pump acts on it.
+void InstallStopSignals();
+bool StopRequested();
+void ForgetStopRequest();
+
 // Start-up: SDL video, driver choice. Every entry point that needs SDL calls this first.
 bool EnsurePlatformStarted();
 void PinLoadedLibraries();
 
 // The thread's message queue.
 void PostQueuedMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+// An HDROP holding one dropped file's name, for WM_DROPFILES; DragFinish frees it.
+HDROP NewDrop(const char* file);
 void RemoveQueuedMessages(HWND window);
 bool QuitPosted();
 LRESULT SendDialogMessage(WindowRecord* dialog, UINT message, WPARAM wparam, LPARAM lparam);

@@ -68,6 +68,8 @@ typedef HCURSOR__* HCURSOR;
 typedef HBRUSH__* HBRUSH;
 typedef HGDIOBJ__* HGDIOBJ;
 typedef HDC__* HDC;
+struct HDROP__;
+typedef HDROP__* HDROP;
 typedef HMONITOR__* HMONITOR;
 typedef void* HANDLE;
 
@@ -140,6 +142,7 @@ typedef INT_PTR (*DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define WM_MBUTTONDOWN 0x0207
 #define WM_MBUTTONUP 0x0208
 #define WM_MOUSEWHEEL 0x020A
+#define WM_DROPFILES 0x0233
 #define WM_USER 0x0400
 
 // wParam of mouse messages.
@@ -186,6 +189,7 @@ typedef INT_PTR (*DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define VK_SUBTRACT 0x6D
 #define VK_F1 0x70
 #define VK_F4 0x73
+#define VK_F5 0x74
 #define VK_F10 0x79
 #define VK_F12 0x7B
 #define VK_OEM_PLUS 0xBB
@@ -334,6 +338,13 @@ BOOL GetMessageA(MSG* msg, HWND window, UINT filter_min, UINT filter_max);
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageA(const MSG* msg);
 void PostQuitMessage(int exit_code);
+// High bit set while the key is down, as the keyboard messages already delivered tell it.
+int16_t GetKeyState(int virtual_key);
+// WM_DROPFILES carries an HDROP in wParam: files dropped on the window. Index 0xFFFFFFFF gives the
+// count; otherwise the name's length, copied (cut to size - 1 and terminated) when file is not null.
+// DragFinish frees it; DefWindowProcA frees one that the window procedure leaves to it.
+UINT DragQueryFileA(HDROP drop, UINT index, LPSTR file, UINT size);
+void DragFinish(HDROP drop);
 BOOL GetClientRect(HWND window, RECT* rect);
 BOOL ClientToScreen(HWND window, POINT* point);
 BOOL GetCursorPos(POINT* point);

@@ -30,6 +30,8 @@ bool IsHeadless();
 // client area and before the swap: draws the menu bar and any open UI of the window over the frame.
 // It draws into the default framebuffer whatever framebuffer is bound, and restores the bindings.
 void DrawWindowDecorations(HWND window);
+// The device that presented into the window is gone: idle painting takes the window over again.
+void ForgetDevicePictures(HWND window);
 
 // Bits per pixel as DirectDraw names a pixel format: 24 bits of colour stored in 32 (SDL's RGB888)
 // count as 32, as a 32-bit desktop does.

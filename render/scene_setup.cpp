@@ -59,8 +59,10 @@ void AssignFaceGroupMaterials(IDirect3DDevice7* device, const AseScene* scene, G
 void Renderer::ApplyScene(AseScene* scene) {
   // A renderer whose last re-creation failed has no device to give lights, textures or lightmaps to.
   if (scene == nullptr || device == nullptr) return;
-  // Forty lights refused by a device that enables eight make one box, not thirty-two.
+  // Forty lights refused by a device that enables eight make one box, not thirty-two; a device built
+  // again for the same scene repeats none of them.
   ReportOncePerKind once;
+  SceneReportGate scene_gate(scene);
 
   LightObject* first_light = scene->lights;
   if (first_light == nullptr) ShowReport("Light Nothing");

@@ -4,6 +4,11 @@
 
 #define IDR_MAIN_MENU 147
 #define ID_FILE_OPEN 40015
+#define ID_FILE_NEXT 40101
+#define ID_FILE_PREVIOUS 40102
+#define ID_FILE_RELOAD 40103
+#define ID_FILE_PICTURE 40104
+#define ID_FILE_EXIT 40105
 
 // View and Animation menus: each does what its key does.
 #define ID_VIEW_NORMAL 40201

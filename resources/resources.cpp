@@ -7,7 +7,12 @@
 namespace {
 
 const MenuItemResource FILE_MENU_ITEMS[] = {
-    {"&Open", ID_FILE_OPEN},
+    {"&Open...\tCtrl+O", ID_FILE_OPEN},
+    {"&Next Scene\tPage Down", ID_FILE_NEXT},
+    {"&Previous Scene\tPage Up", ID_FILE_PREVIOUS},
+    {"&Reload\tF5", ID_FILE_RELOAD},
+    {"Save Pi&cture\tF12", ID_FILE_PICTURE},
+    {"E&xit\tCtrl+Q", ID_FILE_EXIT},
 };
 
 // After a tab, the key that does the same, as Win32 menus show it.

@@ -57,3 +57,45 @@ TEST(CommandLine, BadUsageIsOneLineAndNeverAPartialValue) {
 }
 
 }  // namespace
+
+namespace {
+
+// The scene as a plain argument, as file viewers take it; "--" lets a name begin with '-'.
+TEST(CommandLine, TheSceneIsAPlainArgumentOrSceneOnceAndWatchIsAFlag) {
+  const struct {
+    std::vector<std::string> words;
+    const char* scene;  // null: a usage error
+  } cases[] = {
+      {{"room.ase"}, "room.ase"},
+      {{"--frames", "3", "room.ase", "--headless"}, "room.ase"},
+      {{"--scene", "room.ase"}, "room.ase"},
+      {{"--", "-odd.ase"}, "-odd.ase"},
+      {{"--", "--help"}, "--help"},
+      {{"-"}, "-"},
+      {{"a.ase", "b.ase"}, nullptr},
+      {{"--scene", "a.ase", "b.ase"}, nullptr},
+      {{"a.ase", "--scene", "b.ase"}, nullptr},
+      {{""}, nullptr},
+      {{"-x"}, nullptr},
+  };
+  for (const auto& c : cases) {
+    const CommandLine command = Parse(c.words);
+    SCOPED_TRACE(c.words[0] + (c.words.size() > 1 ? " " + c.words[1] : ""));
+    if (c.scene == nullptr) {
+      EXPECT_EQ(command.action, CommandLineAction::USAGE_ERROR);
+      EXPECT_EQ(command.error.find('\n'), std::string::npos);
+      continue;
+    }
+    ASSERT_EQ(command.action, CommandLineAction::RUN) << command.error;
+    EXPECT_STREQ(command.launch.scene_path, c.scene);
+    EXPECT_TRUE(command.launch.scene_named);
+  }
+  EXPECT_FALSE(Parse({}).launch.scene_named);
+  EXPECT_FALSE(Parse({"room.ase"}).launch.watch);
+  EXPECT_TRUE(Parse({"--watch", "room.ase"}).launch.watch);
+  for (const char* word : {"SCENE", "--watch", "Page Down", "F5", "F12", "Ctrl+Q", "dropping"}) {
+    EXPECT_NE(std::string(UsageText()).find(word), std::string::npos) << word;
+  }
+}
+
+}  // namespace

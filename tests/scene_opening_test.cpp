@@ -1,0 +1,330 @@
+// Opening scenes the ways people do: the neighbours of a file in its folder, a file an exporter is
+// still writing, reload and --watch keeping the view, a dropped file, the picture key, the File menu's
+// keys, the report boxes once per opened scene, quick key taps and the stop signals.
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <imgui.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/file_commands.h"
+#include "app/scene_files.h"
+#include "app/win_main.h"
+#include "platform/test_hooks.h"
+#include "platform/ui_internal.h"
+#include "platform/window_internal.h"
+#include "render/renderer.h"
+#include "resources/resource_ids.h"
+#include "scene/ase_scene.h"
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void Touch(const std::string& path) { WriteTextFile(path, "x"); }
+
+TEST(SceneFiles, NeighboursGoByNameInAnyCaseAndRoundTheEnds) {
+  ScopedTempDir dir;
+  for (const char* name : {"b.ASE", "a.ase", "C.Ase", "notes.txt", "d.ase.bak", "e"}) Touch(name);
+  fs::create_directory("folder.ase");
+  fs::create_directory("one");
+  Touch("one/only.ase");
+  const struct {
+    const char* current;
+    int step;
+    const char* expected;
+  } cases[] = {
+      {"a.ase", 1, "b.ASE"},      {"b.ASE", 1, "C.Ase"},     {"C.Ase", 1, "a.ase"},  // round the end
+      {"a.ase", -1, "C.Ase"},     {"C.Ase", -1, "b.ASE"},    {"a.ase", 2, "C.Ase"},
+      {"./a.ase", 1, "./b.ASE"},  {"notes.txt", 1, "a.ase"},  // a non-scene current still has a place
+      {"ab.ase", 1, "b.ASE"},     {"ab.ase", -1, "a.ase"},   // deleted meanwhile: its place by name
+      {"one/only.ase", 1, ""},    {"one/only.ase", -1, ""},  {"one/gone.ase", 1, "one/only.ase"},
+      {"missing/x.ase", 1, ""},   {"", 1, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(NeighbourSceneFile(c.current, c.step), c.expected) << c.current << " " << c.step;
+  }
+  EXPECT_EQ(NeighbourSceneFile(dir.path() + "/b.ASE", 1), dir.path() + "/C.Ase");
+}
+
+// A cut between two top-level blocks looks whole; --watch waits for the file to hold still for that.
+TEST(SceneFiles, AFileCutInsideABlockIsNotWhole) {
+  ScopedTempDir dir;
+  const std::string scene = ReadTestData("scenes/panel.ase");
+  int cuts_inside = 0;
+  for (size_t cut = 0; cut < scene.size(); ++cut) {
+    const std::string part = scene.substr(0, cut);
+    if (std::count(part.begin(), part.end(), '{') == std::count(part.begin(), part.end(), '}')) continue;
+    ++cuts_inside;
+    WriteTextFile("cut.ase", part);
+    EXPECT_FALSE(SceneFileLooksWhole("cut.ase")) << cut;
+  }
+  EXPECT_GT(cuts_inside, 2000);
+  WriteTextFile("whole.ase", scene);
+  EXPECT_TRUE(SceneFileLooksWhole("whole.ase"));
+  WriteTextFile("quoted.ase", "*3DSMAX_ASCIIEXPORT 200\n*COMMENT \"a { in a name\"\n*SCENE {\n}\n");
+  EXPECT_TRUE(SceneFileLooksWhole("quoted.ase"));
+  WriteTextFile("headless.ase", "*SCENE {\n}\n");
+  EXPECT_FALSE(SceneFileLooksWhole("headless.ase"));
+  WriteTextFile("extra.ase", "*3DSMAX_ASCIIEXPORT 200\n*SCENE {\n}\n}\n{\n");
+  EXPECT_FALSE(SceneFileLooksWhole("extra.ase"));
+  EXPECT_FALSE(SceneFileLooksWhole("missing.ase"));
+}
+
+TEST(SceneFiles, PicturesTakeTheFirstFreeNumber) {
+  ScopedTempDir dir;
+  EXPECT_EQ(FreeScreenshotName(""), "kestrel-1.png");
+  Touch("kestrel-1.png");
+  Touch("kestrel-3.png");
+  EXPECT_EQ(FreeScreenshotName(""), "kestrel-2.png");
+  EXPECT_EQ(FreeScreenshotName("pics"), "pics/kestrel-1.png");
+}
+
+// The viewer started headless on a scene in a private folder, boxes captured.
+class SceneOpening : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CopyDefaultScene(dir_.path());
+    for (const char* name : {"no_camera_no_light.ase", "panel.ase", "static_light.ase"}) {
+      fs::copy_file(TestDataPath(std::string("scenes/") + name), name);
+    }
+    g_launch_options = LaunchOptions();
+    BeginCaptureMessageBoxes();
+  }
+  void TearDown() override {
+    if (g_main_window != nullptr) {
+      DestroyWindow(g_main_window);
+      RunMessageLoop();
+    }
+    EXPECT_EQ(g_renderer, nullptr);
+    KeepPresentedFrames(false);
+    EndCaptureMessageBoxes();
+    ReleaseTickCountForTest();
+    ClearQueuedAnswers();
+  }
+  void Start(const char* scene) {
+    g_launch_options.scene_path = scene;
+    ASSERT_TRUE(StartViewer(nullptr));
+    ASSERT_NE(g_renderer, nullptr);
+  }
+  LRESULT Send(UINT message, WPARAM wparam, LPARAM lparam = 0) {
+    return MainWindowProc(g_main_window, message, wparam, lparam);
+  }
+  // WM_QUIT is left for the loop, which must see it to end.
+  static void Pump() {
+    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
+      if (msg.message == WM_QUIT) return PostQuitMessage(static_cast<int>(msg.wParam));
+      DispatchMessageA(&msg);
+    }
+  }
+  static std::vector<std::string> TakeBoxes() {
+    std::vector<CapturedMessageBox> boxes = EndCaptureMessageBoxes();
+    BeginCaptureMessageBoxes();
+    std::vector<std::string> texts;
+    for (const CapturedMessageBox& box : boxes) texts.push_back(box.text);
+    return texts;
+  }
+  static std::string Title() {
+    std::string title(128, '\0');
+    title.resize(static_cast<size_t>(GetWindowTextA(g_main_window, &title[0], 128)));
+    return title;
+  }
+  static std::vector<float> ViewMatrix() {
+    D3DMATRIX m = {};
+    g_renderer->device->GetTransform(D3DTRANSFORMSTATE_VIEW, &m);
+    return std::vector<float>(&m._11, &m._11 + 16);
+  }
+  void Drag() {
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+    Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 105));
+    Send(WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(160, 105));
+  }
+  static void PushSdl(SDL_Event event) {
+    SDL_PushEvent(&event);
+    Pump();
+  }
+  static SDL_Event Key(SDL_Keycode key, Uint16 mod, bool down) {
+    SDL_Event event = {};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.windowID = SDL_GetWindowID(GetSdlWindow(g_main_window));
+    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym = SDL_Keysym{SDL_GetScancodeFromKey(key), key, mod, 0};
+    return event;
+  }
+
+  ScopedTempDir dir_;
+};
+
+TEST_F(SceneOpening, ASceneShowsItsBoxesOncePerOpeningWhateverTheDeviceGoesThrough) {
+  Start("no_camera_no_light.ase");
+  const std::vector<std::string> boxes = {"Light Nothing", "Camera is Nothing"};
+  EXPECT_EQ(TakeBoxes(), boxes);
+  Send(WM_SIZE, SIZE_RESTORED, MAKELPARAM(800, 600));
+  Send(WM_SYSKEYDOWN, VK_RETURN);  // full screen and back
+  Send(WM_SYSKEYDOWN, VK_RETURN);
+  Send(WM_SIZE, SIZE_MINIMIZED, 0);
+  Send(WM_SIZE, SIZE_RESTORED, MAKELPARAM(640, 480));
+  g_renderer->OnResize();
+  ASSERT_NE(g_renderer, nullptr);
+  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{});
+  // Opening it again is a new opening: its boxes show again, once.
+  EXPECT_TRUE(RunFileKey(g_main_window, VK_F5));
+  EXPECT_EQ(TakeBoxes(), boxes);
+  Send(WM_SYSKEYDOWN, VK_RETURN);
+  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{});
+}
+
+TEST_F(SceneOpening, NextAndPreviousFollowTheFolderAndNameTheFileInTheTitle) {
+  Start("light.ase");
+  const struct {
+    WPARAM key;
+    const char* title;
+  } steps[] = {{VK_NEXT, "no_camera_no_light.ase"}, {VK_NEXT, "panel.ase"}, {VK_NEXT, "static_light.ase"},
+               {VK_NEXT, "light.ase"}, {VK_PRIOR, "static_light.ase"}};
+  for (const auto& step : steps) {
+    Send(WM_KEYDOWN, step.key);
+    EXPECT_EQ(Title(), std::string("KESTREL - ") + step.title);
+    EXPECT_EQ(OpenedScenePath(), step.title);
+  }
+  // The menu's commands are the keys'.
+  Send(WM_COMMAND, ID_FILE_PREVIOUS);
+  EXPECT_EQ(Title(), "KESTREL - panel.ase");
+  fs::remove("panel.ase");
+  Send(WM_COMMAND, ID_FILE_NEXT);
+  EXPECT_EQ(Title(), "KESTREL - static_light.ase");
+  TakeBoxes();
+}
+
+TEST_F(SceneOpening, ReloadAndWatchKeepTheViewAndAHalfWrittenFileKeepsTheOldScene) {
+  const std::string whole = ReadTextFile("light.ase");
+  g_launch_options.watch = true;
+  SetTickCountForTest(1000);
+  Start("light.ase");
+  Drag();
+  const std::vector<float> view = ViewMatrix();
+  AseScene* first = g_scene;
+  Send(WM_COMMAND, ID_FILE_RELOAD);
+  EXPECT_NE(g_scene, first);
+  EXPECT_EQ(ViewMatrix(), view);
+
+  DWORD now_ms = 1000;
+  auto look = [&now_ms](int times) {
+    for (int i = 0; i < times; ++i) {
+      now_ms += 300;
+      SetTickCountForTest(now_ms);
+      WatchOpenedScene();
+    }
+  };
+  look(2);
+  AseScene* before = g_scene;
+  WriteTextFile("light.ase", whole.substr(0, whole.size() / 2));  // the exporter is half way
+  look(4);
+  EXPECT_EQ(g_scene, before) << "a half-written file never replaces the scene";
+  WriteTextFile("light.ase", whole);
+  look(1);
+  EXPECT_EQ(g_scene, before) << "a file still changing is left for one more look";
+  look(1);
+  EXPECT_NE(g_scene, before);
+  EXPECT_EQ(ViewMatrix(), view);
+  before = g_scene;
+  look(4);
+  EXPECT_EQ(g_scene, before) << "an unchanged file is not read again";
+  fs::remove("light.ase");
+  look(4);
+  EXPECT_EQ(g_scene, before);
+  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{});
+}
+
+TEST_F(SceneOpening, ADroppedFileOpensAndThePictureKeyWritesNumberedFiles) {
+  Start("light.ase");
+  SDL_Event drop = {};
+  drop.type = SDL_DROPFILE;
+  drop.drop.file = SDL_strdup((dir_.path() + "/panel.ase").c_str());
+  drop.drop.windowID = SDL_GetWindowID(GetSdlWindow(g_main_window));
+  PushSdl(drop);
+  EXPECT_EQ(Title(), "KESTREL - panel.ase");
+  EXPECT_STREQ(g_scene->geom_objects->name, "Panel");
+
+  for (const char* name : {"kestrel-1.png", "kestrel-2.png"}) {
+    Send(WM_KEYDOWN, VK_F12);
+    EXPECT_FALSE(FileExists(name)) << "saved with the next frame";
+    EXPECT_TRUE(RenderIdleFrame());
+    EXPECT_TRUE(FileExists(name));
+  }
+  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{});
+}
+
+TEST_F(SceneOpening, CtrlQAltF4AndStopSignalsCloseAsTheCloseBoxDoes) {
+  const struct {
+    const char* how;
+    SDL_Keycode key;
+    Uint16 mod;
+    int signal;
+  } ways[] = {{"Ctrl+Q", SDLK_q, KMOD_LCTRL, 0}, {"Alt+F4", SDLK_F4, KMOD_LALT, 0},
+              {"SIGTERM", 0, 0, SIGTERM}, {"SIGINT", 0, 0, SIGINT}};
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.how);
+    Start("light.ase");
+    if (way.signal != 0) {
+      std::raise(way.signal);
+      Pump();
+    } else {
+      PushSdl(Key(way.key, way.mod, true));
+      PushSdl(Key(way.key, way.mod, false));
+    }
+    EXPECT_EQ(g_renderer, nullptr);
+    EXPECT_EQ(RunMessageLoop(), 0);
+    EXPECT_EQ(g_main_window, nullptr);
+  }
+  // Q alone is no quit.
+  Start("light.ase");
+  PushSdl(Key(SDLK_q, KMOD_NONE, true));
+  EXPECT_NE(g_renderer, nullptr);
+}
+
+// ImGui reads key state once per frame: a press and release between two frames must still be seen.
+TEST_F(SceneOpening, AKeyTappedBetweenTwoFramesIsSeenPressedByTheUi) {
+  Start("light.ase");
+  WindowRecord* record = FindTopLevelRecord(g_main_window);
+  ASSERT_NE(record, nullptr);
+  ASSERT_NE(record->imgui, nullptr);
+  SDL_Event down = Key(SDLK_RETURN, KMOD_NONE, true), up = Key(SDLK_RETURN, KMOD_NONE, false);
+  SDL_PushEvent(&down);
+  SDL_PushEvent(&up);
+  PumpSdlEvents();  // not PeekMessageA, whose idle painting would draw a frame of its own
+  std::vector<bool> seen;
+  for (int frame = 0; frame < 3; ++frame) {
+    ASSERT_TRUE(RenderIdleFrame());
+    ImGui::SetCurrentContext(record->imgui);
+    seen.push_back(ImGui::GetIO().KeysDown[SDL_SCANCODE_RETURN]);
+  }
+  EXPECT_EQ(seen, (std::vector<bool>{true, false, false}));
+}
+
+// The program on its own: a stop signal while it draws ends it through its own shutdown (the summary
+// printed, no death by the signal) long before the frames asked for are done. The picture of a run's
+// last frame is kept only at the frame limit, so a stopped run names the missing picture (status 1).
+TEST(StopSignals, SigtermAndSigintEndTheProgramThroughItsShutdown) {
+  ScopedTempDir dir;
+  CopyDefaultScene(dir.path());
+  for (const char* signal : {"TERM", "INT"}) {
+    SCOPED_TRACE(signal);
+    const std::string command = std::string("timeout --preserve-status -k 60 -s ") + signal + " 3 '" +
+                                BinaryDirPath("kestrel_sse") + "' --headless --frames 100000000 light.ase" +
+                                " >stdout.txt 2>stderr.txt";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 1) << ReadTextFile("stderr.txt");
+    EXPECT_EQ(ReadTextFile("stdout.txt").rfind("kestrel: ", 0), 0u);
+    EXPECT_NE(ReadTextFile("stderr.txt").find("could not write the screenshot"), std::string::npos);
+  }
+}
+
+}  // namespace
