@@ -14,6 +14,7 @@ struct CommandLine {
   LaunchOptions launch;
   bool force_headless = false;
   bool frames_given = false;
+  unsigned relight_threads = 0;  // --threads; 0 when not given: every online core
   std::string error;  // for USAGE_ERROR: one line, without the program name
 };
 

@@ -11,6 +11,8 @@
 
 #include "lightmap/lightmap.h"
 #include "lightmap/lightmap_texture.h"
+#include "lightmap/relight_batch.h"
+#include "lightmap/relight_threads.h"
 #include "math/math3d.h"
 #include "math/simd_lib/light_texel.h"
 #include "scene/ase_scene.h"
@@ -175,21 +177,41 @@ inline void RelightGroupWith(const GroupLightmap* lightmap, const Vector4& light
   }
 }
 
+// Lights the batch's pieces [first, end); the relight threads call it with a RelightBatch as context.
+// A piece's tiles go through the same tile loop in the same order whichever thread takes it, so every
+// pixel is the same at any thread count.
 template <TexelRoutine Routine>
-inline void RelightLockedGroupWith(GroupLightmap* lightmap, const Vector4& light, uint32_t tiles) {
-  // One lock per texture and relight, not one per tile: the surface is only read when next drawn.
-  LockedTiles memory;
-  if (!LockLightmapSurface(lightmap, &memory)) return;
-  RelightGroupWith<Routine>(lightmap, light, tiles, memory);
-  UnlockLightmapSurface(lightmap);
-}
-
-template <TexelRoutine Routine>
-inline void RelightSceneWith(AseScene* scene, const Vector4& light) {
-  if (scene == nullptr) return;
-  for (GeomObject* object = scene->geom_objects; object != nullptr; object = NextNode(object)) {
-    for (FaceGroup* group = object->face_groups; group != nullptr; group = group->next) {
-      if (group->lightmap != nullptr) RelightLockedGroupWith<Routine>(group->lightmap, light, group->face_count);
+void LightBatchPieces(void* context, uint32_t first, uint32_t end) {
+  const RelightBatch& batch = *static_cast<const RelightBatch*>(context);
+  const Vector4 light = batch.light;
+  for (uint32_t p = first; p < end; ++p) {
+    const RelightBatch::Piece& piece = batch.pieces[p];
+    const RelightBatch::Group& group = batch.groups[piece.group];
+    for (uint32_t i = piece.first_tile; i < piece.end_tile; ++i) {
+      LightTileWith<Routine>(*group.lightmap, light, i, TileFirstPixel(*group.lightmap, group.memory, i),
+                             group.memory.pitch_bytes);
     }
   }
+}
+
+// Lights every piece of the batch on the relight threads and returns when all are written.
+template <TexelRoutine Routine>
+inline void LightBatchWith(RelightBatch& batch) {
+  RunOnRelightThreads(static_cast<uint32_t>(batch.pieces.size()), 1, &LightBatchPieces<Routine>, &batch);
+}
+
+// Relights every lightmap of the scene: each texture locked once for the whole relight, the tiles of
+// all of them shared by the relight threads, then every texture unlocked. A texture whose lock fails
+// is left as it was.
+template <TexelRoutine Routine>
+inline void RelightSceneWith(AseScene* scene, const Vector4& light, RelightBatch& batch) {
+  if (scene == nullptr) return;
+  batch.Begin(light);
+  for (GeomObject* object = scene->geom_objects; object != nullptr; object = NextNode(object)) {
+    for (FaceGroup* group = object->face_groups; group != nullptr; group = group->next) {
+      if (group->lightmap != nullptr) batch.LockAndAdd(group->lightmap, group->face_count);
+    }
+  }
+  LightBatchWith<Routine>(batch);
+  batch.UnlockAll();
 }
