@@ -434,6 +434,11 @@ ULONG IDirect3DVertexBuffer7::Release() {
   if (state->refs == 0) return 0;
   const ULONG left = --state->refs;
   if (left == 0) {
+    if (state->gl_buffer != 0) {
+      // Making the owner current moves GL away from whatever device drew last.
+      NoteGlStateChanged();
+      if (MakeOwnerCurrent(state->gl_owner)) glDeleteBuffers(1, &state->gl_buffer);
+    }
     delete[] state->memory;
     delete state;
     delete this;
@@ -441,10 +446,11 @@ ULONG IDirect3DVertexBuffer7::Release() {
   return left;
 }
 
-HRESULT IDirect3DVertexBuffer7::Lock(DWORD /*flags*/, LPVOID* data, DWORD* size) {
+HRESULT IDirect3DVertexBuffer7::Lock(DWORD flags, LPVOID* data, DWORD* size) {
   if (data == nullptr) return DDERR_INVALIDPARAMS;
   if (state->locked) return D3DERR_VERTEXBUFFERLOCKED;
   state->locked = true;
+  state->lock_read_only = (flags & DDLOCK_READONLY) != 0;
   *data = state->memory;
   if (size != nullptr) *size = state->size_bytes;
   return D3D_OK;
@@ -453,7 +459,37 @@ HRESULT IDirect3DVertexBuffer7::Lock(DWORD /*flags*/, LPVOID* data, DWORD* size)
 HRESULT IDirect3DVertexBuffer7::Unlock() {
   if (!state->locked) return D3DERR_VERTEXBUFFERUNLOCKED;
   state->locked = false;
+  if (!state->lock_read_only) state->gl_stale = true;
   return D3D_OK;
+}
+
+GLuint PrepareVertexBuffer(IDirect3DVertexBuffer7::State* buffer, const GlOwner& owner) {
+  if (buffer->gl_buffer != 0 && buffer->gl_owner.context != owner.context) {
+    // Drawn by another device's context now: the old copy goes with its own context.
+    if (MakeOwnerCurrent(buffer->gl_owner)) glDeleteBuffers(1, &buffer->gl_buffer);
+    NoteGlStateChanged();
+    GlOwner same;
+    if (!MakeWindowCurrent(owner.window, &same)) return 0;
+    buffer->gl_buffer = 0;
+  }
+  if (buffer->gl_buffer == 0) {
+    glGenBuffers(1, &buffer->gl_buffer);
+    buffer->gl_owner = owner;
+    buffer->gl_stale = true;
+  }
+  glBindBuffer(GL_ARRAY_BUFFER, buffer->gl_buffer);
+  if (buffer->gl_stale) {
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(buffer->size_bytes), buffer->memory, GL_STATIC_DRAW);
+    if (DrainGlErrors()) {
+      // Out of memory: no copy to draw from; the draw sends the vertices itself.
+      glDeleteBuffers(1, &buffer->gl_buffer);
+      buffer->gl_buffer = 0;
+      NoteGlStateChanged();
+      return 0;
+    }
+    buffer->gl_stale = false;
+  }
+  return buffer->gl_buffer;
 }
 
 HRESULT IDirect3DVertexBuffer7::GetVertexBufferDesc(D3DVERTEXBUFFERDESC* desc) {

@@ -6,6 +6,7 @@
 
 #include "animation/animation_eval.h"
 #include "lightmap/lightmap.h"
+#include "render/lightmap_vertex_buffer.h"
 #include "render/renderer.h"
 #include "scene/ase_scene.h"
 #include "texture/texture_cache.h"
@@ -84,8 +85,14 @@ void Renderer::DrawFaceGroup(FaceGroup* group) {
   }
   device->SetTexture(0, group->texture != nullptr ? group->texture->surface : nullptr);
   device->SetTexture(1, group->lightmap != nullptr ? group->lightmap->surface : nullptr);
-  device->DrawPrimitive(D3DPT_TRIANGLELIST, LIGHTMAP_VERTEX_FVF, group->lightmap_vertices, group->face_count * 3,
-                        D3DDP_WAIT);
+  // The vertices do not change from frame to frame: drawn from the device's copy, not sent every time.
+  IDirect3DVertexBuffer7* vertices = LightmapVertexBuffer(d3d, group);
+  if (vertices != nullptr) {
+    device->DrawPrimitiveVB(D3DPT_TRIANGLELIST, vertices, 0, group->face_count * 3, D3DDP_WAIT);
+  } else {
+    device->DrawPrimitive(D3DPT_TRIANGLELIST, LIGHTMAP_VERTEX_FVF, group->lightmap_vertices, group->face_count * 3,
+                          D3DDP_WAIT);
+  }
 }
 
 void Renderer::DrawOverlayText(const char* text, int x, int y) {

@@ -85,6 +85,8 @@ struct FaceGroup {
   FaceFrame* face_frames = nullptr;  // owned, face_count entries
   GroupLightmap* lightmap = nullptr;  // owned
   LightmapVertex* lightmap_vertices = nullptr;  // owned, 3 per face
+  // Owned: lightmap_vertices as the device keeps them, made at the first draw, released with them.
+  IDirect3DVertexBuffer7* lightmap_vertex_buffer = nullptr;
   FaceGroup* next = nullptr;
 };
 
