@@ -13,6 +13,8 @@
 // Tiles per piece: 8,192 texels, some microseconds of lighting, so the threads share the tail of a
 // relight evenly while the hand-out costs nothing beside the light.
 constexpr uint32_t RELIGHT_PIECE_TILES = 128;
+// Fewer pieces than this are lit on the asking thread alone: waking a worker takes about as long.
+constexpr uint32_t RELIGHT_PIECES_TO_SHARE = 4;
 
 struct RelightBatch {
   struct Group {

@@ -3,13 +3,17 @@
 # triangles, and prints for each the frame rate, the time per frame spent animating and relighting, and
 # the SSE-to-scalar ratio; then the peak memory and wall time of two frames of a generated scene of 40
 # objects whose multi-material has 255 sub-materials (many face groups per mesh).
-# Usage: scripts/measure-fps.sh [FRAMES] [BUILD_DIR]   (defaults 300 and build; another build folder,
-# say one of an older commit, is measured on the same generated scenes for a before-and-after table)
+# With MILLION_FRAMES above 0, also the generated scene of 1,000,000 triangles (480 objects of 2,084
+# faces): its frame rate without the load, from two runs of 1 and 1 + MILLION_FRAMES frames.
+# Usage: scripts/measure-fps.sh [FRAMES] [BUILD_DIR] [MILLION_FRAMES]   (defaults 300, build and 0;
+# another build folder, say one of an older commit, is measured on the same generated scenes for a
+# before-and-after table). THREADS=N runs the programs with --threads N where they have that option.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 frames=${1:-300}
 build=$(cd "${2:-build}" && pwd)
+million_frames=${3:-0}
 
 for program in kestrel_sse kestrel_scalar gen_default_scene gen_scene; do
   if ! find "$build" -maxdepth 2 -name "$program" -type f -perm -u+x | grep -q .; then
@@ -30,12 +34,17 @@ trap 'rm -rf "$work"' EXIT
 # 255 face groups.
 "$build/tools/gen_scene" --objects 40 --materials 2 --submaterials 255 "$work/groups.ase" >/dev/null
 
+thread_option=()
+if [ -n "${THREADS:-}" ] && "$build/kestrel_sse" --help | grep -q -- --threads; then
+  thread_option=(--threads "$THREADS")
+fi
+
 headless() {  # program scene label frames [prefix...] -> runs in its own folder, stdout to result.txt
   local program=$1 scene=$2 dir="$work/$1-$3" count=$4
   shift 4
   mkdir -p "$dir"
   (cd "$dir" && SDL_VIDEODRIVER=offscreen "$@" "$build/$program" --headless --scene "$scene" \
-     --frames "$count" --screenshot "$dir/last.png" >"$dir/result.txt" 2>"$dir/stderr.txt")
+     --frames "$count" "${thread_option[@]}" --screenshot "$dir/last.png" >"$dir/result.txt" 2>"$dir/stderr.txt")
   echo "$dir"
 }
 
@@ -63,3 +72,20 @@ dir=$(headless kestrel_sse "$work/groups.ase" groups 2 /usr/bin/time -v)
 awk '/Maximum resident set size/ { rss = $NF } /Elapsed \(wall clock\)/ { wall = $NF }
   END { printf "255 sub-materials, kestrel_sse, 2 frames: peak memory %.0f MB, wall time %s\n", rss / 1024, wall }' \
   "$dir/stderr.txt"
+
+if [ "$million_frames" -gt 0 ]; then
+  "$build/tools/gen_scene" --objects 480 --faces 2084 --lights 1 --cameras 1 --keys 30 --chain 4 \
+    "$work/million.ase" >/dev/null
+  seconds() {  # program frames label -> the run's own elapsed seconds, load included
+    tail -n 1 "$(headless "$1" "$work/million.ase" "$3" "$2")/result.txt" | sed -E 's/.* frames in ([0-9.]+) s.*/\1/'
+  }
+  for program in kestrel_sse kestrel_scalar; do
+    one=$(seconds "$program" 1 million-1)
+    more=$(seconds "$program" $((million_frames + 1)) million-n)
+    relight=$(tail -n 1 "$work/$program-million-n/result.txt" | sed -E 's/.* ([0-9.]+) ms per frame animating.*/\1/')
+    awk -v a="$one" -v b="$more" -v n="$million_frames" -v p="$program" -v r="$relight" 'BEGIN {
+      printf "1,000,000 triangles, %s: %.3f frames per second without the load (%d frames in %.2f s), " \
+             "first frame %.2f s after start, %s ms per frame animating and relighting\n", p,
+             (b > a ? n / (b - a) : 0), n, b - a, a, r }'
+  done
+fi
