@@ -613,6 +613,7 @@ bool ApplyState(IDirect3DDevice7::State* s, const VertexLayout& layout, DWORD fv
   GLuint source = buffer != nullptr ? PrepareVertexBuffer(buffer, s->owner) : 0;
   size_t base_bytes = size_t{start_vertex} * layout.stride;
   if (source == 0) {
+    if (vertices == nullptr) return false;
     source = s->vertex_buffer;
     base_bytes = 0;
     glBindBuffer(GL_ARRAY_BUFFER, source);
@@ -639,7 +640,7 @@ HRESULT Draw(IDirect3DDevice7::State* s, D3DPRIMITIVETYPE type, DWORD fvf, const
   if (!PrimitiveMode(type, &mode)) return D3DERR_INVALIDPRIMITIVETYPE;
   VertexLayout layout;
   if (!DecodeVertexLayout(fvf, &layout)) return D3DERR_INVALIDVERTEXTYPE;
-  if (vertices == nullptr || (indices == nullptr && index_count != 0)) return DDERR_INVALIDPARAMS;
+  if ((vertices == nullptr && buffer == nullptr) || (indices == nullptr && index_count != 0)) return DDERR_INVALIDPARAMS;
   if (!s->in_scene) return D3DERR_SCENE_NOT_IN_SCENE;
   if (vertex_count == 0 || (indices != nullptr && index_count == 0)) return D3D_OK;
   // An index past the vertices given would read outside the caller's memory.
@@ -667,8 +668,11 @@ HRESULT DrawFromBuffer(IDirect3DDevice7::State* s, D3DPRIMITIVETYPE type, IDirec
   IDirect3DVertexBuffer7::State* b = buffer->state;
   if (b->locked) return D3DERR_VERTEXBUFFERLOCKED;
   if (uint64_t{start_vertex} + vertex_count > b->desc.dwNumVertices) return DDERR_INVALIDPARAMS;
-  return Draw(s, type, b->desc.dwFVF, b->memory + size_t{start_vertex} * b->layout.stride, vertex_count, indices,
-              index_count, b, start_vertex);
+  // Without memory the vertices are in the buffer's GL copy; if that cannot be had either, the draw
+  // has nothing to send.
+  if (b->memory == nullptr && b->gl_buffer == 0 && !TakeBackVertices(b)) return DDERR_OUTOFMEMORY;
+  const uint8_t* vertices = b->memory != nullptr ? b->memory + size_t{start_vertex} * b->layout.stride : nullptr;
+  return Draw(s, type, b->desc.dwFVF, vertices, vertex_count, indices, index_count, b, start_vertex);
 }
 
 }  // namespace

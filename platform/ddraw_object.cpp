@@ -449,6 +449,7 @@ ULONG IDirect3DVertexBuffer7::Release() {
 HRESULT IDirect3DVertexBuffer7::Lock(DWORD flags, LPVOID* data, DWORD* size) {
   if (data == nullptr) return DDERR_INVALIDPARAMS;
   if (state->locked) return D3DERR_VERTEXBUFFERLOCKED;
+  if (state->memory == nullptr && !TakeBackVertices(state)) return E_OUTOFMEMORY;
   state->locked = true;
   state->lock_read_only = (flags & DDLOCK_READONLY) != 0;
   *data = state->memory;
@@ -463,7 +464,22 @@ HRESULT IDirect3DVertexBuffer7::Unlock() {
   return D3D_OK;
 }
 
+bool TakeBackVertices(IDirect3DVertexBuffer7::State* buffer) {
+  if (buffer->memory != nullptr) return true;
+  buffer->memory = new (std::nothrow) uint8_t[buffer->size_bytes]();
+  if (buffer->memory == nullptr) return false;
+  // Reading back makes the owner's context current, away from whatever device drew last.
+  NoteGlStateChanged();
+  if (buffer->gl_buffer != 0 && MakeOwnerCurrent(buffer->gl_owner)) {
+    glBindBuffer(GL_ARRAY_BUFFER, buffer->gl_buffer);
+    glGetBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(buffer->size_bytes), buffer->memory);
+  }
+  return true;
+}
+
 GLuint PrepareVertexBuffer(IDirect3DVertexBuffer7::State* buffer, const GlOwner& owner) {
+  // The old copy's vertices are the only ones once a write-only buffer gave up its memory.
+  if (buffer->gl_buffer != 0 && buffer->gl_owner.context != owner.context && !TakeBackVertices(buffer)) return 0;
   if (buffer->gl_buffer != 0 && buffer->gl_owner.context != owner.context) {
     // Drawn by another device's context now: the old copy goes with its own context.
     if (MakeOwnerCurrent(buffer->gl_owner)) glDeleteBuffers(1, &buffer->gl_buffer);
@@ -488,6 +504,12 @@ GLuint PrepareVertexBuffer(IDirect3DVertexBuffer7::State* buffer, const GlOwner&
       return 0;
     }
     buffer->gl_stale = false;
+    // A write-only buffer is never read by its owner: once sent, its vertices live in the GL copy
+    // alone, as they would in video memory, and a later lock takes them back.
+    if ((buffer->desc.dwCaps & D3DVBCAPS_WRITEONLY) != 0 && !buffer->locked) {
+      delete[] buffer->memory;
+      buffer->memory = nullptr;
+    }
   }
   return buffer->gl_buffer;
 }

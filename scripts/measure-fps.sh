@@ -76,16 +76,22 @@ awk '/Maximum resident set size/ { rss = $NF } /Elapsed \(wall clock\)/ { wall =
 if [ "$million_frames" -gt 0 ]; then
   "$build/tools/gen_scene" --objects 480 --faces 2084 --lights 1 --cameras 1 --keys 30 --chain 4 \
     "$work/million.ase" >/dev/null
-  seconds() {  # program frames label -> the run's own elapsed seconds, load included
-    tail -n 1 "$(headless "$1" "$work/million.ase" "$3" "$2")/result.txt" | sed -E 's/.* frames in ([0-9.]+) s.*/\1/'
+  run_million() {  # program frames label -> "elapsed_s cpu_s peak_kb": the run's own elapsed seconds (load
+    # included), the processor seconds of all its threads, its peak memory
+    local dir
+    dir=$(headless "$1" "$work/million.ase" "$3" "$2" /usr/bin/time -o "$work/$1-$3.time" -f '%U %S %M')
+    read -r user system peak <"$work/$1-$3.time"
+    echo "$(tail -n 1 "$dir/result.txt" | sed -E 's/.* frames in ([0-9.]+) s.*/\1/') $(awk -v u="$user" -v s="$system" 'BEGIN { print u + s }') $peak"
   }
   for program in kestrel_sse kestrel_scalar; do
-    one=$(seconds "$program" 1 million-1)
-    more=$(seconds "$program" $((million_frames + 1)) million-n)
+    read -r one one_cpu _ < <(run_million "$program" 1 million-1)
+    read -r more more_cpu peak < <(run_million "$program" $((million_frames + 1)) million-n)
     relight=$(tail -n 1 "$work/$program-million-n/result.txt" | sed -E 's/.* ([0-9.]+) ms per frame animating.*/\1/')
-    awk -v a="$one" -v b="$more" -v n="$million_frames" -v p="$program" -v r="$relight" 'BEGIN {
+    awk -v a="$one" -v b="$more" -v n="$million_frames" -v p="$program" -v r="$relight" -v ca="$one_cpu" \
+        -v cb="$more_cpu" -v m="$peak" 'BEGIN {
       printf "1,000,000 triangles, %s: %.3f frames per second without the load (%d frames in %.2f s), " \
-             "first frame %.2f s after start, %s ms per frame animating and relighting\n", p,
-             (b > a ? n / (b - a) : 0), n, b - a, a, r }'
+             "%.0f ms of processor time per frame (all threads), %s ms per frame animating and relighting, " \
+             "first frame %.2f s after start, peak memory %.0f MB\n", p, (b > a ? n / (b - a) : 0), n, b - a,
+             1000 * (cb - ca) / n, r, a, m / 1024 }'
   done
 fi

@@ -217,5 +217,15 @@ TEST_F(StandInTest, VertexBuffersDrawWhatTheyLastHeld) {
   EXPECT_EQ(draw(), (std::vector<Rgb>{Rgb(255, 0, 0), Rgb(255, 255, 0), Rgb(0, 255, 0)}));
   fill(0xFF0000FF, 0xFFFFFFFF);
   EXPECT_EQ(draw(), (std::vector<Rgb>{Rgb(0, 0, 255), Rgb(255, 255, 0), Rgb(255, 255, 255)}));
+  // Once drawn, a write-only buffer's vertices live in the device's copy; a lock hands them back whole,
+  // so that a write of one vertex keeps all the others.
+  void* data = nullptr;
+  ASSERT_EQ(buffer->Lock(DDLOCK_WAIT, &data, nullptr), D3D_OK);
+  TwoTextureVertex* held = static_cast<TwoTextureVertex*>(data);
+  EXPECT_EQ(held[6].diffuse, 0xFFFFFFFFu);
+  EXPECT_EQ(held[11].x, 440.0f);
+  for (int v = 0; v < 6; ++v) held[v].diffuse = 0xFF00FFFF;
+  ASSERT_EQ(buffer->Unlock(), D3D_OK);
+  EXPECT_EQ(draw(), (std::vector<Rgb>{Rgb(0, 255, 255), Rgb(255, 255, 0), Rgb(255, 255, 255)}));
   buffer->Release();
 }
