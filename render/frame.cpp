@@ -80,7 +80,8 @@ void Renderer::DrawScene(AseScene* scene) {
 }
 
 void Renderer::DrawFaceGroup(FaceGroup* group) {
-  if (group == nullptr || group->face_frames == nullptr || group->lightmap_vertices == nullptr || device == nullptr) {
+  if (group == nullptr || group->face_frames == nullptr || device == nullptr ||
+      (group->lightmap_vertices == nullptr && group->lightmap_vertex_buffer == nullptr)) {
     return;
   }
   device->SetTexture(0, group->texture != nullptr ? group->texture->surface : nullptr);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "lightmap/lightmap.h"
+#include "math/zeroed_array.h"
 #include "scene/ase_scene.h"
 
 namespace {
@@ -38,5 +39,7 @@ IDirect3DVertexBuffer7* LightmapVertexBuffer(IDirect3D7* d3d, FaceGroup* group) 
     return nullptr;
   }
   group->lightmap_vertex_buffer = buffer;
+  // Nothing reads them again: drawn from the buffer from now on, they would only be held twice.
+  DeleteArray(group->lightmap_vertices);
   return buffer;
 }
