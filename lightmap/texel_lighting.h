@@ -2,7 +2,8 @@
 // (the reference that the SIMD kernel is checked against) and the tile, group and scene loops that each
 // program instantiates with its own routine so that it is inlined per texel. Texels are placed again
 // from their tile's terms and lit straight into the locked texture; a tile index at or beyond the
-// lightmap's tile count, or outside the locked memory, is neither lit nor written.
+// lightmap's tile count, or outside the locked memory, is neither lit nor written. A relight cuts the
+// tiles into pieces that the relight threads share; each tile is still lit by the same loop.
 #pragma once
 
 #include <emmintrin.h>
