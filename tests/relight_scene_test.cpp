@@ -14,6 +14,7 @@
 #include "lightmap/relight_threads.h"
 #include "lightmap/texel_lighting.h"
 #include "math/zeroed_array.h"
+#include "platform/gfx_internal.h"
 #include "render/renderer.h"
 #include "scene_fixtures.h"
 
@@ -134,11 +135,12 @@ TEST_F(DeviceTest, LightmapTexturesHoldEveryTileWhereItsVerticesPoint) {
     DWORD caps, max_edge;
     std::initializer_list<uint32_t> groups;
     DWORD width, height;  // of the first group's texture; 0 for none, told once
+    DWORD relit_rows;     // of the first group's texture, what its next upload carries
   } cases[] = {
-      {"3,000 faces: two columns of the driver's largest texture", 0, 0, {3000}, 16, 12000},
-      {"powers of two, square, at most 256", POW2_SQUARE, 256, {300}, 256, 256},
-      {"3 of 10 faces: the mesh's 80 rows halved", 0, 0, {3, 7}, 8, 40},
-      {"no texture at an edge of 4 texels", 0, 4, {3, 2}, 0, 0},
+      {"3,000 faces: two columns of the driver's largest texture", 0, 0, {3000}, 16, 12000, 12000},
+      {"powers of two, square, at most 256", POW2_SQUARE, 256, {300}, 256, 256, 240},
+      {"3 of 10 faces: the mesh's 80 rows halved", 0, 0, {3, 7}, 8, 40, 24},
+      {"no texture at an edge of 4 texels", 0, 4, {3, 2}, 0, 0, 0},
   };
   const Vector4 light = {20, 30, 10, 0};
   for (const auto& c : cases) {
@@ -155,6 +157,10 @@ TEST_F(DeviceTest, LightmapTexturesHoldEveryTileWhereItsVerticesPoint) {
     ASSERT_EQ(boxes.size(), c.width == 0 ? 1u : 0u);
     EXPECT_TRUE(c.width != 0 || boxes[0].text == "Cannot Create Lightmap");
     RelightScene(&scene, light);
+    if (c.width != 0) {
+      EXPECT_EQ(object->face_groups->lightmap->surface->state->stale_bottom, c.relit_rows)
+          << "the rows that the next upload carries";
+    }
     if (c.caps != 0) {  // three tiles: 8 x 24 widened to 32 x 32
       GroupLightmap probe = {};
       IDirectDrawSurface7* surface = CreateLightmapSurface(&probe, renderer.device, 8, 24);
