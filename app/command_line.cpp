@@ -10,6 +10,9 @@
 
 namespace {
 
+// More relight threads than this would only share the same cores.
+constexpr long MAX_RELIGHT_THREADS = 1024;
+
 // Whole decimal numbers only: "12x", "-3" and values past the 32-bit range are refused, not cut.
 bool ParseCount(const char* text, long max, long* out) {
   if (text == nullptr || *text < '0' || *text > '9') return false;
@@ -27,8 +30,8 @@ const char* UsageText() {
   static const std::string text = std::string(
          "usage: kestrel [--scene PATH] [--frames N] [--screenshot FILE.png] [--headless]\n"
          "               [--device N] [--mode N] [--view MODE] [--frame N] [--speed X]\n"
-         "               [--panel] [--lighting] [--watch] [--info SCENE] [--help] [--version]\n"
-         "               [SCENE]\n"
+         "               [--panel] [--lighting] [--watch] [--threads N] [--info SCENE]\n"
+         "               [--help] [--version] [SCENE]\n"
          "  SCENE, --scene PATH   start on this scene (and its animation) instead of light.ase\n"
          "  --frames N            quit after N frames (headless: 300 unless given)\n"
          "  --screenshot FILE.png write the last frame there (headless: kestrel.png)\n"
@@ -39,6 +42,7 @@ const char* UsageText() {
          "  --speed X             play X times as fast, 1/8 to 8 (headless: X frames per frame)\n"
          "  --panel               show the scene panel; --lighting: Direct3D lighting on\n"
          "  --watch               open the scene again whenever its file changes, keeping the view\n"
+         "  --threads N           relight on N threads (default: every online core)\n"
          "  --info SCENE          print what the scene holds and exit, without a window\n"
          "  --help, --version     this text; the version and texel routine\n"
          "In a window the animation plays at the scene's own frame speed; headless runs show\n"
@@ -114,7 +118,7 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     }
     const bool takes_value = std::strcmp(option, "--frames") == 0 ||
                              std::strcmp(option, "--screenshot") == 0 || std::strcmp(option, "--device") == 0 ||
-                             std::strcmp(option, "--mode") == 0;
+                             std::strcmp(option, "--mode") == 0 || std::strcmp(option, "--threads") == 0;
     if (!takes_value) return fail(std::string("unknown option '") + option + "' (try --help)");
     if (value == nullptr || value[0] == '\0') return fail(std::string(option) + " needs a value");
     ++i;
@@ -125,6 +129,11 @@ CommandLine ParseCommandLine(int argc, char** argv) {
       if (!ParseCount(value, 0x7FFFFFFFL, &number) || number == 0) return fail("--frames needs a number above 0");
       result.launch.frame_limit = static_cast<uint32_t>(number);
       result.frames_given = true;
+    } else if (std::strcmp(option, "--threads") == 0) {
+      if (!ParseCount(value, MAX_RELIGHT_THREADS, &number) || number == 0) {
+        return fail("--threads needs a number from 1 to " + std::to_string(MAX_RELIGHT_THREADS));
+      }
+      result.relight_threads = static_cast<unsigned>(number);
     } else if (!ParseCount(value, 0xFFFF, &number)) {
       return fail(std::string(option) + " needs a number from 0 to 65535");
     } else if (std::strcmp(option, "--device") == 0) {

@@ -17,6 +17,7 @@ struct CommandLine {
   bool frames_given = false;
   ViewLaunch view;
   const char* info_path = nullptr;  // for SHOW_INFO
+  unsigned relight_threads = 0;  // --threads; 0 when not given: every online core
   std::string error;  // for USAGE_ERROR: one line, without the program name
 };
 

@@ -13,6 +13,7 @@
 #include "app/scene_info.h"
 #include "app/view_keys.h"
 #include "app/win_main.h"
+#include "lightmap/relight_threads.h"
 #include "lightmap/texel_routine.h"
 #include "render/renderer.h"
 
@@ -70,6 +71,11 @@ int RunViewer(CommandLine& command) {
       return 1;
     }
   }
+  // The relight's threads are made once, before the first scene is lit, and live for the whole run.
+  const unsigned asked = command.relight_threads != 0 ? command.relight_threads : OnlineCoreCount();
+  if (!StartRelightThreads(asked)) {
+    std::fprintf(stderr, "kestrel: cannot start %u relight threads; relighting on one\n", asked);
+  }
   g_launch_options = command.launch;
   g_view_launch = command.view;
   g_view_launch.timed_playback = !headless;
@@ -78,13 +84,16 @@ int RunViewer(CommandLine& command) {
   const auto start = std::chrono::steady_clock::now();
   WinMain(nullptr, nullptr, nullptr, 1);
   const double elapsed_s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const unsigned threads = RelightThreadCount();
+  StopRelightThreads();
   if (headless && g_run_failure != RunFailure::NO_SCENE && g_run_failure != RunFailure::BAD_PRESELECTION) {
     const double average = elapsed_s > 0.0 ? g_frames_rendered / elapsed_s : 0.0;
     const double relight_ms =
         g_animation_step_count != 0 ? g_animation_step_total_us / 1000.0 / g_animation_step_count : 0.0;
     std::printf("kestrel: %u frames in %.2f s, %.1f frames per second on average, last \"FPS %u\", "
-                "%.3f ms per frame animating and relighting (%s)\n",
-                g_frames_rendered, elapsed_s, average, static_cast<unsigned>(g_last_fps), relight_ms, TexelRoutineName());
+                "%.3f ms per frame animating and relighting (%s, %u relight threads)\n",
+                g_frames_rendered, elapsed_s, average, static_cast<unsigned>(g_last_fps), relight_ms, TexelRoutineName(),
+                threads);
   }
   return ExitStatus();
 }

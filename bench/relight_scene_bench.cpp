@@ -6,6 +6,7 @@
 // allows.
 #include <benchmark/benchmark.h>
 
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +20,8 @@
 
 #include "bench/terrain.h"
 #include "lightmap/lightmap_texture.h"
+#include "lightmap/relight_batch.h"
+#include "lightmap/relight_threads.h"
 #include "lightmap/texel_lighting.h"
 #include "math/simd_lib/light_texel.h"
 #include "math/zeroed_array.h"
@@ -167,6 +170,61 @@ void SceneSizes(benchmark::internal::Benchmark* bench) {
 }
 BENCHMARK_TEMPLATE(BM_RelightScene, LightTexelSimd)->Apply(SceneSizes);
 BENCHMARK_TEMPLATE(BM_RelightScene, LightTexelScalar)->Apply(SceneSizes);
+
+double ProcessCpuSeconds() {
+  timespec now = {};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return double(now.tv_sec) + 1e-9 * double(now.tv_nsec);
+}
+
+// The relight as the programs run it: every group's tiles cut into pieces that the relight threads
+// share, at the thread count of the second argument. Items per second over the one-thread figure is the
+// scaling; the texels are the same bytes at any count.
+template <TexelRoutine Routine>
+void BM_RelightSceneThreads(benchmark::State& state) {
+  RelightBenchScene& bench = BenchScene(state.range(0));
+  const unsigned threads = static_cast<unsigned>(state.range(1));
+  if (bench.texel_count == 0 || !StartRelightThreads(threads)) {
+    state.SkipWithError("no scene or no threads");
+    return;
+  }
+  RelightBatch batch;
+  uint32_t pass = 0;
+  const double cpu_start_s = ProcessCpuSeconds();
+  for (auto _ : state) {
+    batch.Begin(bench.Light(pass++));
+    size_t g = 0;
+    for (GeomObject* object = bench.scene.geom_objects; object != nullptr; object = NextNode(object)) {
+      for (FaceGroup* group = object->face_groups; group != nullptr; group = group->next) {
+        if (group->lightmap != nullptr) batch.Add(group->lightmap, group->face_count, bench.locked[g++]);
+      }
+    }
+    LightBatchWith<Routine>(batch);
+    benchmark::DoNotOptimize(bench.textures[pass % bench.textures.size()][pass % 64]);
+    benchmark::ClobberMemory();
+  }
+  const double cpu_s = ProcessCpuSeconds() - cpu_start_s;
+  StopRelightThreads();
+  state.SetItemsProcessed(int64_t(state.iterations() * bench.texel_count));
+  state.counters["threads"] = threads;
+  // Processor time of all threads per relight: the same as on one thread when sharing costs nothing,
+  // whatever else the machine runs, so it shows the overhead where the wall time cannot.
+  state.counters["all_threads_cpu_ms"] = 1000.0 * cpu_s / double(state.iterations());
+}
+
+// 8 x 8 terrains (131,072 triangles) and 22 x 22 (991,232 triangles, the size of the million-triangle
+// scene), from one thread up to twice the cores.
+void ScenesAndThreads(benchmark::internal::Benchmark* bench) {
+  const int64_t cores = static_cast<int64_t>(OnlineCoreCount());
+  for (int64_t side : {8, 22}) {
+    for (int64_t threads = 1; threads <= 2 * cores; threads = threads < cores && threads * 2 > cores ? cores : threads * 2) {
+      bench->Args({side, threads});
+    }
+  }
+  bench->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
+}
+BENCHMARK_TEMPLATE(BM_RelightSceneThreads, LightTexelSimd)->Apply(ScenesAndThreads);
+BENCHMARK_TEMPLATE(BM_RelightSceneThreads, LightTexelScalar)->Apply(ScenesAndThreads);
 
 // Far beyond every cache: 256 MiB each way.
 constexpr size_t STREAM_BYTES = size_t{256} << 20;

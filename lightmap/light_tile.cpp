@@ -16,8 +16,21 @@
 
 const char* TexelRoutineName() { return KESTREL_TEXEL_SIMD ? "SSE" : "scalar"; }
 
+namespace {
+
+// The relight's lists, kept from one relight to the next; only the window thread relights.
+RelightBatch g_relight_batch;
+
+}  // namespace
+
 void RelightGroup(GroupLightmap* lightmap, const Vector4& light) {
-  if (lightmap != nullptr) RelightLockedGroupWith<KESTREL_TEXEL_ROUTINE>(lightmap, light, lightmap->tile_count);
+  if (lightmap == nullptr) return;
+  g_relight_batch.Begin(light);
+  g_relight_batch.LockAndAdd(lightmap, lightmap->tile_count);
+  LightBatchWith<KESTREL_TEXEL_ROUTINE>(g_relight_batch);
+  g_relight_batch.UnlockAll();
 }
 
-void RelightScene(AseScene* scene, const Vector4& light) { RelightSceneWith<KESTREL_TEXEL_ROUTINE>(scene, light); }
+void RelightScene(AseScene* scene, const Vector4& light) {
+  RelightSceneWith<KESTREL_TEXEL_ROUTINE>(scene, light, g_relight_batch);
+}

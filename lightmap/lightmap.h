@@ -98,16 +98,17 @@ HRESULT FindRgb565Format(DDPIXELFORMAT* format, LPVOID destination);
 // Stores where the tile's texels lie on the parallelogram of corners 0, 1 and 3, and their normal.
 void PlaceTexels(GroupLightmap* lightmap, uint32_t tile, const Vector3 corners[4], const Vector3& normal);
 // Lights every tile of the group with this program's texel routine and writes the 5-6-5 pixels into
-// its texture under one lock. Nothing is written without a texture or a lock. Part of the per-program
-// texel binding.
+// its texture under one lock, the tiles shared by the relight threads. Nothing is written without a
+// texture or a lock. Part of the per-program texel binding.
 void RelightGroup(GroupLightmap* lightmap, const Vector4& light);
 // Maps a frame's (s, t) into the tile's place in the texture. A lightmap whose surface was never sized
 // maps as if its texture were exactly its tiles.
 void MapLightmapCoords(const GroupLightmap* lightmap, uint32_t tile, float& s, float& t);
 
 // Relights every existing tile of every face group of the scene for the light position (device axes,
-// w = 0) and writes the tiles into their textures, each texture under one lock for all its tiles.
-// Part of the per-program texel binding.
+// w = 0) and writes the tiles into their textures, each texture under one lock for all its tiles, the
+// tiles of all of them shared by the relight threads. The pixels are the same at any thread count; a
+// texture whose lock fails keeps its old ones. Part of the per-program texel binding.
 void RelightScene(AseScene* scene, const Vector4& light);
 
 // Frees the tiles and releases the surface; harmless when called twice.

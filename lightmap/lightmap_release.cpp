@@ -19,6 +19,8 @@ void ReleaseFaceGroupLightmaps(FaceGroup* group) {
     group->lightmap = nullptr;
   }
   DeleteArray(group->lightmap_vertices);
+  if (group->lightmap_vertex_buffer != nullptr) group->lightmap_vertex_buffer->Release();
+  group->lightmap_vertex_buffer = nullptr;
 }
 
 void ReleaseObjectLightmaps(GeomObject* object) {

@@ -1,5 +1,6 @@
 // The lightmap textures: their layout of tiles under the device's limits, creation through the device's
 // DirectDraw object in the 5-6-5 format, and the lock that hands out their memory.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -159,14 +160,22 @@ LockedTiles DescribeLockedTiles(const GroupLightmap& lightmap, const DDSURFACEDE
   return tiles;
 }
 
-bool LockLightmapSurface(GroupLightmap* lightmap, LockedTiles* tiles) {
-  *tiles = LockedTiles();
+bool LockLightmapSurface(GroupLightmap* lightmap, uint32_t tiles, LockedTiles* out) {
+  *out = LockedTiles();
   if (lightmap == nullptr || lightmap->surface == nullptr || lightmap->tiles == nullptr) return false;
+  const uint32_t columns = lightmap->tile_columns != 0 ? lightmap->tile_columns : 1;
+  const uint64_t wanted = std::min(tiles, lightmap->tile_count);
+  const uint64_t rows = (wanted + columns - 1) / columns * lightmap->tile_height;
+  if (rows == 0) return false;
   DDSURFACEDESC2 desc = {};
   desc.dwSize = DDSURFACEDESC2_SIZE;
+  RECT relit_rows = {0, 0, static_cast<LONG>(lightmap->surface_width), static_cast<LONG>(rows)};
+  const bool part = rows < lightmap->surface_height && lightmap->surface_width != 0;
   // A failed lock leaves nothing to write into and nothing to unlock; the texture keeps its old pixels.
-  if (FAILED(lightmap->surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) return false;
-  *tiles = DescribeLockedTiles(*lightmap, desc);
+  if (FAILED(lightmap->surface->Lock(part ? &relit_rows : nullptr, &desc, DDLOCK_WAIT, nullptr))) return false;
+  // The memory past the locked rows is not ours to write.
+  if (part && desc.dwHeight > rows) desc.dwHeight = static_cast<DWORD>(rows);
+  *out = DescribeLockedTiles(*lightmap, desc);
   return true;
 }
 

@@ -35,9 +35,10 @@ struct LockedTiles {
 // the pitch is not a positive even number of bytes, or a row of tiles is wider than the texture or its
 // pitch; otherwise the tiles whose rows the texture's height holds, at most the lightmap's tile count.
 LockedTiles DescribeLockedTiles(const GroupLightmap& lightmap, const DDSURFACEDESC2& desc);
-// Locks the whole texture (DDLOCK_WAIT). False, holding no lock and with no tile to write, when there
-// is no surface or no tiles or the lock fails.
-bool LockLightmapSurface(GroupLightmap* lightmap, LockedTiles* tiles);
+// Locks the rows of the texture that hold its first `tiles` tiles (DDLOCK_WAIT), so that the upload
+// after the unlock carries only those. False, holding no lock and with no tile to write, when there is
+// no surface, no tiles to write or the lock fails.
+bool LockLightmapSurface(GroupLightmap* lightmap, uint32_t tiles, LockedTiles* out);
 void UnlockLightmapSurface(GroupLightmap* lightmap);
 
 // The first pixel of the tile's top row in the locked memory, or null when the tile may not be written.

@@ -2,7 +2,8 @@
 // (the reference that the SIMD kernel is checked against) and the tile, group and scene loops that each
 // program instantiates with its own routine so that it is inlined per texel. Texels are placed again
 // from their tile's terms and lit straight into the locked texture; a tile index at or beyond the
-// lightmap's tile count, or outside the locked memory, is neither lit nor written.
+// lightmap's tile count, or outside the locked memory, is neither lit nor written. A relight cuts the
+// tiles into pieces that the relight threads share; each tile is still lit by the same loop.
 #pragma once
 
 #include <emmintrin.h>
@@ -11,6 +12,8 @@
 
 #include "lightmap/lightmap.h"
 #include "lightmap/lightmap_texture.h"
+#include "lightmap/relight_batch.h"
+#include "lightmap/relight_threads.h"
 #include "math/math3d.h"
 #include "math/simd_lib/light_texel.h"
 #include "scene/ase_scene.h"
@@ -175,24 +178,50 @@ inline void RelightGroupWith(const GroupLightmap* lightmap, const Vector4& light
   }
 }
 
+// Lights the batch's pieces [first, end); the relight threads call it with a RelightBatch as context.
+// A piece's tiles go through the same tile loop in the same order whichever thread takes it, so every
+// pixel is the same at any thread count.
 template <TexelRoutine Routine>
-inline void RelightLockedGroupWith(GroupLightmap* lightmap, const Vector4& light, uint32_t tiles) {
-  // One lock per texture and relight, not one per tile: the surface is only read when next drawn.
-  LockedTiles memory;
-  if (!LockLightmapSurface(lightmap, &memory)) return;
-  RelightGroupWith<Routine>(lightmap, light, tiles, memory);
-  UnlockLightmapSurface(lightmap);
+void LightBatchPieces(void* context, uint32_t first, uint32_t end) {
+  const RelightBatch& batch = *static_cast<const RelightBatch*>(context);
+  const Vector4 light = batch.light;
+  for (uint32_t p = first; p < end; ++p) {
+    const RelightBatch::Piece& piece = batch.pieces[p];
+    const RelightBatch::Group& group = batch.groups[piece.group];
+    for (uint32_t i = piece.first_tile; i < piece.end_tile; ++i) {
+      LightTileWith<Routine>(*group.lightmap, light, i, TileFirstPixel(*group.lightmap, group.memory, i),
+                             group.memory.pitch_bytes);
+    }
+  }
 }
 
+// Lights every piece of the batch on the relight threads and returns when all are written. A batch of
+// a few pieces is over before a sleeping worker would be awake, so it stays on the asking thread.
 template <TexelRoutine Routine>
-inline void RelightSceneWith(AseScene* scene, const Vector4& light) {
+inline void LightBatchWith(RelightBatch& batch) {
+  const uint32_t pieces = static_cast<uint32_t>(batch.pieces.size());
+  if (pieces < RELIGHT_PIECES_TO_SHARE) {
+    LightBatchPieces<Routine>(&batch, 0, pieces);
+  } else {
+    RunOnRelightThreads(pieces, 1, &LightBatchPieces<Routine>, &batch);
+  }
+}
+
+// Relights every lightmap of the scene: each texture locked once for the whole relight, the tiles of
+// all of them shared by the relight threads, then every texture unlocked. A texture whose lock fails
+// is left as it was.
+template <TexelRoutine Routine>
+inline void RelightSceneWith(AseScene* scene, const Vector4& light, RelightBatch& batch) {
   if (scene == nullptr) return;
+  batch.Begin(light);
   for (GeomObject* object = scene->geom_objects; object != nullptr; object = NextNode(object)) {
     for (FaceGroup* group = object->face_groups; group != nullptr; group = group->next) {
       if (group->lightmap == nullptr) continue;
       for (uint32_t k = 0; k < LightmapSliceCount(group->face_count); ++k) {
-        RelightLockedGroupWith<Routine>(&group->lightmap[k], light, group->lightmap[k].tile_count);
+        batch.LockAndAdd(&group->lightmap[k], group->lightmap[k].tile_count);
       }
     }
   }
+  LightBatchWith<Routine>(batch);
+  batch.UnlockAll();
 }

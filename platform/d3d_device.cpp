@@ -270,6 +270,9 @@ struct IDirect3DDevice7::State {
   uint64_t applied_stamp = 0;
   DWORD applied_fvf = 0;
   int applied_program = -1;
+  // The GL buffer and byte offset that the vertex attributes read from.
+  GLuint applied_buffer = 0;
+  size_t applied_offset = 0;
   GLuint bound_textures[DRAWN_STAGES] = {};
   int has_texture[DRAWN_STAGES] = {-1, -1};
 };
@@ -557,9 +560,10 @@ void ApplyTextures(IDirect3DDevice7::State* s, const DeviceProgram& p, bool ever
   if (everything || has_texture_changed) glUniform1iv(p.has_texture, DRAWN_STAGES, s->has_texture);
 }
 
-void BindAttributes(IDirect3DDevice7::State* s, const VertexLayout& layout) {
+// Points the attributes into the bound GL_ARRAY_BUFFER, from base_bytes on.
+void BindAttributes(IDirect3DDevice7::State* s, const VertexLayout& layout, size_t base_bytes) {
   const GLsizei stride = static_cast<GLsizei>(layout.stride);
-  auto offset = [](int bytes) { return reinterpret_cast<const void*>(static_cast<uintptr_t>(bytes)); };
+  auto offset = [base_bytes](int bytes) { return reinterpret_cast<const void*>(base_bytes + static_cast<uintptr_t>(bytes)); };
   glEnableVertexAttribArray(0);
   glVertexAttribPointer(0, layout.position_size, GL_FLOAT, GL_FALSE, stride, offset(0));
   if (layout.position_size == 3) glVertexAttrib4f(0, 0, 0, 0, 1);
@@ -588,10 +592,11 @@ void BindAttributes(IDirect3DDevice7::State* s, const VertexLayout& layout) {
 // The device whose state GL holds; another device's draw must first give GL its own again.
 const IDirect3DDevice7::State* g_last_drawing_device = nullptr;
 
-// Binds the target, gives GL what changed since the last draw and fills the device's vertex buffer
-// with the draw's vertices.
+// Binds the target, gives GL what changed since the last draw and the draw's vertices: a vertex
+// buffer's own GL copy, sent again only after it was written, or else a copy of the vertices into
+// the device's stream buffer.
 bool ApplyState(IDirect3DDevice7::State* s, const VertexLayout& layout, DWORD fvf, const uint8_t* vertices,
-                DWORD vertex_count) {
+                DWORD vertex_count, IDirect3DVertexBuffer7::State* buffer, DWORD start_vertex) {
   if (!BindRenderTarget(s->target->state)) return false;
   if (g_last_drawing_device != s) NoteGlStateChanged();
   g_last_drawing_device = s;
@@ -605,10 +610,23 @@ bool ApplyState(IDirect3DDevice7::State* s, const VertexLayout& layout, DWORD fv
   }
   ApplyTextures(s, s->programs[s->applied_program].second, everything);
   glBindVertexArray(s->vertex_array);
-  glBindBuffer(GL_ARRAY_BUFFER, s->vertex_buffer);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(uint64_t{layout.stride} * vertex_count), vertices,
-               GL_STREAM_DRAW);
-  if (everything) BindAttributes(s, layout);
+  GLuint source = buffer != nullptr ? PrepareVertexBuffer(buffer, s->owner) : 0;
+  size_t base_bytes = size_t{start_vertex} * layout.stride;
+  if (source == 0) {
+    if (vertices == nullptr) return false;
+    source = s->vertex_buffer;
+    base_bytes = 0;
+    glBindBuffer(GL_ARRAY_BUFFER, source);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(uint64_t{layout.stride} * vertex_count), vertices,
+                 GL_STREAM_DRAW);
+  }
+  // Preparing a buffer may have moved the GL state stamp (another context made current); the
+  // attributes then go again with everything else at the next draw, and now as well.
+  if (everything || source != s->applied_buffer || base_bytes != s->applied_offset || GlStateStamp() != stamp) {
+    BindAttributes(s, layout, base_bytes);
+  }
+  s->applied_buffer = source;
+  s->applied_offset = base_bytes;
   s->state_changed = false;
   s->applied_stamp = stamp;
   s->applied_fvf = fvf;
@@ -616,12 +634,13 @@ bool ApplyState(IDirect3DDevice7::State* s, const VertexLayout& layout, DWORD fv
 }
 
 HRESULT Draw(IDirect3DDevice7::State* s, D3DPRIMITIVETYPE type, DWORD fvf, const uint8_t* vertices,
-             DWORD vertex_count, const WORD* indices, DWORD index_count) {
+             DWORD vertex_count, const WORD* indices, DWORD index_count,
+             IDirect3DVertexBuffer7::State* buffer = nullptr, DWORD start_vertex = 0) {
   GLenum mode;
   if (!PrimitiveMode(type, &mode)) return D3DERR_INVALIDPRIMITIVETYPE;
   VertexLayout layout;
   if (!DecodeVertexLayout(fvf, &layout)) return D3DERR_INVALIDVERTEXTYPE;
-  if (vertices == nullptr || (indices == nullptr && index_count != 0)) return DDERR_INVALIDPARAMS;
+  if ((vertices == nullptr && buffer == nullptr) || (indices == nullptr && index_count != 0)) return DDERR_INVALIDPARAMS;
   if (!s->in_scene) return D3DERR_SCENE_NOT_IN_SCENE;
   if (vertex_count > D3DMAXNUMVERTICES) return DDERR_INVALIDPARAMS;
   if (vertex_count == 0 || (indices != nullptr && index_count == 0)) return D3D_OK;
@@ -631,7 +650,7 @@ HRESULT Draw(IDirect3DDevice7::State* s, D3DPRIMITIVETYPE type, DWORD fvf, const
       if (indices[i] >= vertex_count) return DDERR_INVALIDPARAMS;
     }
   }
-  if (!ApplyState(s, layout, fvf, vertices, vertex_count)) return DDERR_SURFACELOST;
+  if (!ApplyState(s, layout, fvf, vertices, vertex_count, buffer, start_vertex)) return DDERR_SURFACELOST;
   if (indices != nullptr) {
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, s->index_buffer);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(index_count * sizeof(WORD)), indices,
@@ -647,11 +666,14 @@ HRESULT Draw(IDirect3DDevice7::State* s, D3DPRIMITIVETYPE type, DWORD fvf, const
 HRESULT DrawFromBuffer(IDirect3DDevice7::State* s, D3DPRIMITIVETYPE type, IDirect3DVertexBuffer7* buffer,
                        DWORD start_vertex, DWORD vertex_count, const WORD* indices, DWORD index_count) {
   if (buffer == nullptr) return DDERR_INVALIDPARAMS;
-  const IDirect3DVertexBuffer7::State* b = buffer->state;
+  IDirect3DVertexBuffer7::State* b = buffer->state;
   if (b->locked) return D3DERR_VERTEXBUFFERLOCKED;
   if (uint64_t{start_vertex} + vertex_count > b->desc.dwNumVertices) return DDERR_INVALIDPARAMS;
-  return Draw(s, type, b->desc.dwFVF, b->memory + size_t{start_vertex} * b->layout.stride, vertex_count, indices,
-              index_count);
+  // Without memory the vertices are in the buffer's GL copy; if that cannot be had either, the draw
+  // has nothing to send.
+  if (b->memory == nullptr && b->gl_buffer == 0 && !TakeBackVertices(b)) return DDERR_OUTOFMEMORY;
+  const uint8_t* vertices = b->memory != nullptr ? b->memory + size_t{start_vertex} * b->layout.stride : nullptr;
+  return Draw(s, type, b->desc.dwFVF, vertices, vertex_count, indices, index_count, b, start_vertex);
 }
 
 }  // namespace

@@ -435,6 +435,11 @@ ULONG IDirect3DVertexBuffer7::Release() {
   if (state->refs == 0) return 0;
   const ULONG left = --state->refs;
   if (left == 0) {
+    if (state->gl_buffer != 0) {
+      // Making the owner current moves GL away from whatever device drew last.
+      NoteGlStateChanged();
+      if (MakeOwnerCurrent(state->gl_owner)) glDeleteBuffers(1, &state->gl_buffer);
+    }
     delete[] state->memory;
     delete state;
     delete this;
@@ -442,10 +447,12 @@ ULONG IDirect3DVertexBuffer7::Release() {
   return left;
 }
 
-HRESULT IDirect3DVertexBuffer7::Lock(DWORD /*flags*/, LPVOID* data, DWORD* size) {
+HRESULT IDirect3DVertexBuffer7::Lock(DWORD flags, LPVOID* data, DWORD* size) {
   if (data == nullptr) return DDERR_INVALIDPARAMS;
   if (state->locked) return D3DERR_VERTEXBUFFERLOCKED;
+  if (state->memory == nullptr && !TakeBackVertices(state)) return E_OUTOFMEMORY;
   state->locked = true;
+  state->lock_read_only = (flags & DDLOCK_READONLY) != 0;
   *data = state->memory;
   if (size != nullptr) *size = state->size_bytes;
   return D3D_OK;
@@ -454,7 +461,58 @@ HRESULT IDirect3DVertexBuffer7::Lock(DWORD /*flags*/, LPVOID* data, DWORD* size)
 HRESULT IDirect3DVertexBuffer7::Unlock() {
   if (!state->locked) return D3DERR_VERTEXBUFFERUNLOCKED;
   state->locked = false;
+  if (!state->lock_read_only) state->gl_stale = true;
   return D3D_OK;
+}
+
+bool TakeBackVertices(IDirect3DVertexBuffer7::State* buffer) {
+  if (buffer->memory != nullptr) return true;
+  buffer->memory = new (std::nothrow) uint8_t[buffer->size_bytes]();
+  if (buffer->memory == nullptr) return false;
+  // Reading back makes the owner's context current, away from whatever device drew last.
+  NoteGlStateChanged();
+  if (buffer->gl_buffer != 0 && MakeOwnerCurrent(buffer->gl_owner)) {
+    glBindBuffer(GL_ARRAY_BUFFER, buffer->gl_buffer);
+    glGetBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(buffer->size_bytes), buffer->memory);
+  }
+  return true;
+}
+
+GLuint PrepareVertexBuffer(IDirect3DVertexBuffer7::State* buffer, const GlOwner& owner) {
+  // The old copy's vertices are the only ones once a write-only buffer gave up its memory.
+  if (buffer->gl_buffer != 0 && buffer->gl_owner.context != owner.context && !TakeBackVertices(buffer)) return 0;
+  if (buffer->gl_buffer != 0 && buffer->gl_owner.context != owner.context) {
+    // Drawn by another device's context now: the old copy goes with its own context.
+    if (MakeOwnerCurrent(buffer->gl_owner)) glDeleteBuffers(1, &buffer->gl_buffer);
+    NoteGlStateChanged();
+    GlOwner same;
+    if (!MakeWindowCurrent(owner.window, &same)) return 0;
+    buffer->gl_buffer = 0;
+  }
+  if (buffer->gl_buffer == 0) {
+    glGenBuffers(1, &buffer->gl_buffer);
+    buffer->gl_owner = owner;
+    buffer->gl_stale = true;
+  }
+  glBindBuffer(GL_ARRAY_BUFFER, buffer->gl_buffer);
+  if (buffer->gl_stale) {
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(buffer->size_bytes), buffer->memory, GL_STATIC_DRAW);
+    if (DrainGlErrors()) {
+      // Out of memory: no copy to draw from; the draw sends the vertices itself.
+      glDeleteBuffers(1, &buffer->gl_buffer);
+      buffer->gl_buffer = 0;
+      NoteGlStateChanged();
+      return 0;
+    }
+    buffer->gl_stale = false;
+    // A write-only buffer is never read by its owner: once sent, its vertices live in the GL copy
+    // alone, as they would in video memory, and a later lock takes them back.
+    if ((buffer->desc.dwCaps & D3DVBCAPS_WRITEONLY) != 0 && !buffer->locked) {
+      delete[] buffer->memory;
+      buffer->memory = nullptr;
+    }
+  }
+  return buffer->gl_buffer;
 }
 
 HRESULT IDirect3DVertexBuffer7::GetVertexBufferDesc(D3DVERTEXBUFFERDESC* desc) {

@@ -184,10 +184,22 @@ struct IDirect3DVertexBuffer7::State {
   ULONG refs = 1;
   D3DVERTEXBUFFERDESC desc = {};
   VertexLayout layout = {};
-  uint8_t* memory = nullptr;
+  uint8_t* memory = nullptr;  // null while the vertices live only in the GL copy
   DWORD size_bytes = 0;
   bool locked = false;
+  bool lock_read_only = false;
+  // The GL copy, made at the first draw from the buffer and sent again only after a lock that could
+  // write, so that drawing vertices that did not change copies nothing.
+  GLuint gl_buffer = 0;
+  GlOwner gl_owner;
+  bool gl_stale = true;
 };
+// Brings a vertex buffer's GL copy up to date in the current context; 0 when it cannot be made. A
+// write-only buffer's memory is freed once its copy is made.
+GLuint PrepareVertexBuffer(IDirect3DVertexBuffer7::State* buffer, const GlOwner& owner);
+// Gives a buffer whose memory was freed its memory back, read from its GL copy (zeros when that copy's
+// context is gone); false when it cannot be allocated.
+bool TakeBackVertices(IDirect3DVertexBuffer7::State* buffer);
 
 // The device descriptions EnumDevices offers and GetCaps reports; false for a GUID that is no device.
 bool FillDeviceDesc(REFCLSID device_guid, D3DDEVICEDESC7* desc);

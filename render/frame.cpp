@@ -7,6 +7,7 @@
 #include "animation/animation_eval.h"
 #include "animation/animation_set.h"
 #include "lightmap/lightmap.h"
+#include "render/lightmap_vertex_buffer.h"
 #include "render/renderer.h"
 #include "render/scene_panel.h"
 #include "render/view_modes.h"
@@ -88,17 +89,24 @@ void Renderer::DrawScene(AseScene* scene) {
 }
 
 void Renderer::DrawFaceGroup(FaceGroup* group) {
-  if (group == nullptr || group->face_frames == nullptr || group->lightmap_vertices == nullptr || device == nullptr) {
+  if (group == nullptr || group->face_frames == nullptr || device == nullptr ||
+      (group->lightmap_vertices == nullptr && group->lightmap_vertex_buffer == nullptr)) {
     return;
   }
+  // The vertices do not change from frame to frame: drawn from the device's copy, not sent every time.
+  IDirect3DVertexBuffer7* vertices = LightmapVertexBuffer(d3d, group);
   // A scanned or sculpted mesh can hold more triangles than one draw takes; its group is drawn in
   // slices, each with its own lightmap.
   for (uint32_t first = 0, k = 0; first < group->face_count; first += LIGHTMAP_SLICE_FACES, ++k) {
     const uint32_t faces = group->face_count - first < LIGHTMAP_SLICE_FACES ? group->face_count - first
                                                                             : LIGHTMAP_SLICE_FACES;
     BindGroupTextures(device, group, k, g_view.mode);
-    device->DrawPrimitive(D3DPT_TRIANGLELIST, LIGHTMAP_VERTEX_FVF, group->lightmap_vertices + size_t{first} * 3,
-                          faces * 3, D3DDP_WAIT);
+    if (vertices != nullptr) {
+      device->DrawPrimitiveVB(D3DPT_TRIANGLELIST, vertices, first * 3, faces * 3, D3DDP_WAIT);
+    } else {
+      device->DrawPrimitive(D3DPT_TRIANGLELIST, LIGHTMAP_VERTEX_FVF, group->lightmap_vertices + size_t{first} * 3,
+                            faces * 3, D3DDP_WAIT);
+    }
   }
 }
 

@@ -89,7 +89,9 @@ struct FaceGroup {
   TextureEntry* texture = nullptr;  // not owned: an entry of the texture cache
   FaceFrame* face_frames = nullptr;  // owned, face_count entries
   GroupLightmap* lightmap = nullptr;  // owned array, one per slice of LIGHTMAP_SLICE_FACES faces
-  LightmapVertex* lightmap_vertices = nullptr;  // owned, 3 per face
+  LightmapVertex* lightmap_vertices = nullptr;  // owned, 3 per face; null once moved into the buffer
+  // Owned: the lightmap vertices as the device keeps them, moved there at the first draw.
+  IDirect3DVertexBuffer7* lightmap_vertex_buffer = nullptr;
   FaceGroup* next = nullptr;
 };
 

@@ -22,7 +22,8 @@ CommandLine Parse(std::vector<std::string> words) {
 TEST(CommandLine, OptionsCarryTheirValuesAndTheHelpNamesEachOne) {
   EXPECT_STREQ(Parse({}).launch.scene_path, "light.ase");
   const CommandLine command =
-      Parse({"--scene", "room.ase", "--frames", "12", "--screenshot", "out.png", "--headless", "--device", "1", "--mode", "0"});
+      Parse({"--scene", "room.ase", "--frames", "12", "--screenshot", "out.png", "--headless", "--device", "1", "--mode", "0",
+             "--threads", "3"});
   ASSERT_EQ(command.action, CommandLineAction::RUN) << command.error;
   EXPECT_STREQ(command.launch.scene_path, "room.ase");
   EXPECT_EQ(command.launch.frame_limit, 12u);
@@ -30,11 +31,13 @@ TEST(CommandLine, OptionsCarryTheirValuesAndTheHelpNamesEachOne) {
   EXPECT_STREQ(command.launch.screenshot_path, "out.png");
   EXPECT_EQ(command.launch.device_index, 1);
   EXPECT_EQ(command.launch.mode_index, 0);
+  EXPECT_EQ(command.relight_threads, 3u);
+  EXPECT_EQ(Parse({}).relight_threads, 0u) << "every online core unless given";
   EXPECT_EQ(Parse({"--frames", "3", "--help"}).action, CommandLineAction::SHOW_HELP);
   EXPECT_EQ(Parse({"--version"}).action, CommandLineAction::SHOW_VERSION);
   const std::string help = UsageText();
   for (const char* word : {"--scene", "--frames", "--screenshot", "--headless", "--device", "--mode", "--help",
-                           "--version", "left drag", "right drag", "wheel", "Home", "F frames", "Space", "Enter",
+                           "--version", "--threads", "left drag", "right drag", "wheel", "Home", "F frames", "Space", "Enter",
                            "Alt+Enter", "Escape", "File/Open"}) {
     EXPECT_NE(help.find(word), std::string::npos) << word;
   }
@@ -44,6 +47,8 @@ TEST(CommandLine, BadUsageIsOneLineAndNeverAPartialValue) {
   const char* const bad[][2] = {
       {"--frames", "0"}, {"--frames", "12x"}, {"--frames", "-3"}, {"--frames", "99999999999"},
       {"--device", "70000"}, {"--mode", ""}, {"--scene", nullptr}, {"--bogus", nullptr},
+      {"--threads", "0"}, {"--threads", "-2"}, {"--threads", "two"}, {"--threads", "4x"}, {"--threads", "5000"},
+      {"--threads", nullptr},
   };
   for (const auto& words : bad) {
     std::vector<std::string> args = {words[0]};

@@ -217,3 +217,48 @@ TEST_F(StandInTest, TextureSurfacesFollowTheDeviceCaps) {
     surface->Release();
   }
 }
+
+// A vertex buffer is drawn from the device's own copy, which follows every write to the buffer, also
+// between draws from plain memory and from another part of the buffer.
+TEST_F(StandInTest, VertexBuffersDrawWhatTheyLastHeld) {
+  const DWORD fvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX2;
+  D3DVERTEXBUFFERDESC desc = {sizeof(D3DVERTEXBUFFERDESC), D3DVBCAPS_WRITEONLY, fvf, 12};
+  IDirect3DVertexBuffer7* buffer = nullptr;
+  ASSERT_EQ(renderer_.d3d->CreateVertexBuffer(&desc, &buffer, 0), D3D_OK);
+  auto fill = [&](D3DCOLOR left, D3DCOLOR right) {
+    void* data = nullptr;
+    ASSERT_EQ(buffer->Lock(DDLOCK_WAIT, &data, nullptr), D3D_OK);
+    std::vector<TwoTextureVertex> quads = Quad(0, 200, 1, left);
+    for (const TwoTextureVertex& v : Quad(440, 640, 1, right)) quads.push_back(v);
+    std::memcpy(data, quads.data(), quads.size() * sizeof(TwoTextureVertex));
+    ASSERT_EQ(buffer->Unlock(), D3D_OK);
+  };
+  auto draw = [&] {
+    device_->BeginScene();
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    EXPECT_EQ(device_->DrawPrimitiveVB(D3DPT_TRIANGLELIST, buffer, 0, 6, 0), D3D_OK);
+    std::vector<TwoTextureVertex> middle = Quad(250, 390, 1, 0xFFFFFF00);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLELIST, fvf, middle.data(), 6, 0), D3D_OK);
+    EXPECT_EQ(device_->DrawPrimitiveVB(D3DPT_TRIANGLELIST, buffer, 6, 6, 0), D3D_OK);
+    device_->EndScene();
+    EXPECT_EQ(renderer_.primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    const Frame frame = LastFrame();
+    return std::vector<Rgb>{frame.At(100, 240), frame.At(320, 240), frame.At(540, 240)};
+  };
+  fill(0xFFFF0000, 0xFF00FF00);
+  EXPECT_EQ(draw(), (std::vector<Rgb>{Rgb(255, 0, 0), Rgb(255, 255, 0), Rgb(0, 255, 0)}));
+  EXPECT_EQ(draw(), (std::vector<Rgb>{Rgb(255, 0, 0), Rgb(255, 255, 0), Rgb(0, 255, 0)}));
+  fill(0xFF0000FF, 0xFFFFFFFF);
+  EXPECT_EQ(draw(), (std::vector<Rgb>{Rgb(0, 0, 255), Rgb(255, 255, 0), Rgb(255, 255, 255)}));
+  // Once drawn, a write-only buffer's vertices live in the device's copy; a lock hands them back whole,
+  // so that a write of one vertex keeps all the others.
+  void* data = nullptr;
+  ASSERT_EQ(buffer->Lock(DDLOCK_WAIT, &data, nullptr), D3D_OK);
+  TwoTextureVertex* held = static_cast<TwoTextureVertex*>(data);
+  EXPECT_EQ(held[6].diffuse, 0xFFFFFFFFu);
+  EXPECT_EQ(held[11].x, 440.0f);
+  for (int v = 0; v < 6; ++v) held[v].diffuse = 0xFF00FFFF;
+  ASSERT_EQ(buffer->Unlock(), D3D_OK);
+  EXPECT_EQ(draw(), (std::vector<Rgb>{Rgb(0, 255, 255), Rgb(255, 255, 0), Rgb(255, 255, 255)}));
+  buffer->Release();
+}

@@ -1,5 +1,6 @@
 // Lightmaps built and relit, into plain memory and into the stand-in's own textures: every tile is
-// found where its vertices point and holds what the relight of stored texels would have written.
+// found where its vertices point and holds what the relight of stored texels would have written, at
+// any number of relight threads, and a texture that cannot be locked is passed over.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,8 +11,10 @@
 #include "device_test_support.h"
 #include "lightmap/face_frame.h"
 #include "lightmap/lightmap.h"
+#include "lightmap/relight_threads.h"
 #include "lightmap/texel_lighting.h"
 #include "math/zeroed_array.h"
+#include "platform/gfx_internal.h"
 #include "render/renderer.h"
 #include "scene_fixtures.h"
 
@@ -132,11 +135,12 @@ TEST_F(DeviceTest, LightmapTexturesHoldEveryTileWhereItsVerticesPoint) {
     DWORD caps, max_edge;
     std::initializer_list<uint32_t> groups;
     DWORD width, height;  // of the first group's texture; 0 for none, told once
+    DWORD relit_rows;     // of the first group's texture, what its next upload carries
   } cases[] = {
-      {"3,000 faces: two columns of the driver's largest texture", 0, 0, {3000}, 16, 12000},
-      {"powers of two, square, at most 256", POW2_SQUARE, 256, {300}, 256, 256},
-      {"3 of 10 faces: the mesh's 80 rows halved", 0, 0, {3, 7}, 8, 40},
-      {"no texture at an edge of 4 texels", 0, 4, {3, 2}, 0, 0},
+      {"3,000 faces: two columns of the driver's largest texture", 0, 0, {3000}, 16, 12000, 12000},
+      {"powers of two, square, at most 256", POW2_SQUARE, 256, {300}, 256, 256, 240},
+      {"3 of 10 faces: the mesh's 80 rows halved", 0, 0, {3, 7}, 8, 40, 24},
+      {"no texture at an edge of 4 texels", 0, 4, {3, 2}, 0, 0, 0},
   };
   const Vector4 light = {20, 30, 10, 0};
   for (const auto& c : cases) {
@@ -153,6 +157,10 @@ TEST_F(DeviceTest, LightmapTexturesHoldEveryTileWhereItsVerticesPoint) {
     ASSERT_EQ(boxes.size(), c.width == 0 ? 1u : 0u);
     EXPECT_TRUE(c.width != 0 || boxes[0].text == "Cannot Create Lightmap");
     RelightScene(&scene, light);
+    if (c.width != 0) {
+      EXPECT_EQ(object->face_groups->lightmap->surface->state->stale_bottom, c.relit_rows)
+          << "the rows that the next upload carries";
+    }
     if (c.caps != 0) {  // three tiles: 8 x 24 widened to 32 x 32
       GroupLightmap probe = {};
       IDirectDrawSurface7* surface = CreateLightmapSurface(&probe, renderer.device, 8, 24);
@@ -177,6 +185,91 @@ TEST_F(DeviceTest, LightmapTexturesHoldEveryTileWhereItsVerticesPoint) {
     }
     ReleaseObjectLightmaps(object);
   }
+}
+
+// Every lightmap texture of the scene, as its lock shows it: width, height and the 16-bit pixels.
+std::vector<std::vector<uint16_t>> TexturePixels(const GeomObject* object) {
+  std::vector<std::vector<uint16_t>> textures;
+  for (const FaceGroup* group = object->face_groups; group != nullptr; group = group->next) {
+    DDSURFACEDESC2 desc = {};
+    desc.dwSize = DDSURFACEDESC2_SIZE;
+    IDirectDrawSurface7* surface = group->lightmap->surface;
+    EXPECT_EQ(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK) << "a lock was left held";
+    std::vector<uint16_t> pixels = {static_cast<uint16_t>(desc.dwWidth), static_cast<uint16_t>(desc.dwHeight)};
+    for (DWORD y = 0; y < desc.dwHeight; ++y) {
+      const uint16_t* row = reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(desc.lpSurface) + y * desc.lPitch);
+      pixels.insert(pixels.end(), row, row + desc.dwWidth);
+    }
+    surface->Unlock(nullptr);
+    textures.push_back(pixels);
+  }
+  return textures;
+}
+
+// Odd tile counts, groups of less than one piece and of several with a short last one, one and two
+// columns of tiles: the pixels of one thread are the pixels of any other count.
+TEST_F(DeviceTest, RelightOnAnyNumberOfThreadsWritesTheSamePixels) {
+  for (DWORD max_edge : {DWORD{0}, DWORD{2048}}) {
+    SCOPED_TRACE(testing::Message() << "largest texture edge " << max_edge);
+    SetMaxTextureSizeForTest(max_edge);
+    Renderer renderer;
+    ASSERT_TRUE(renderer.CreateDeviceFromChoice(window_));
+    AseScene scene;
+    GeomObject* object = AddRandomMesh(scene, 5, {1, 37, 129, 301, 3});
+    // Enough tiles that the workers take pieces while the asking thread lights its own.
+    AddRandomMesh(scene, 6, {4097, 8191});
+    std::vector<std::vector<std::vector<uint16_t>>> pictures;
+    for (unsigned threads : {1u, 2u, 3u, 7u}) {
+      ASSERT_TRUE(StartRelightThreads(threads));
+      for (GeomObject* o = scene.geom_objects; o != nullptr; o = NextNode(o)) {
+        ReleaseObjectLightmaps(o);
+        BuildObjectLightmaps(o, renderer.device, Vector4{20, 30, 10, 0});
+      }
+      RelightScene(&scene, Vector4{-15.5f, 40, 22, 0});
+      pictures.push_back(TexturePixels(object));
+      for (std::vector<uint16_t>& texture : TexturePixels(NextNode(object))) pictures.back().push_back(texture);
+      EXPECT_EQ(pictures.back(), pictures.front()) << threads << " threads";
+    }
+    ASSERT_EQ(pictures.front().size(), 7u);
+    EXPECT_EQ(pictures.front()[3][0], max_edge == 0 ? 8 : 16) << "301 tiles in two columns at 2,048 texels";
+    ExpectTilesWhereVerticesPoint<LightTexelSimd>(object->face_groups->next->next->next, Vector4{-15.5f, 40, 22, 0},
+                                                  [&] {
+                                                    DDSURFACEDESC2 desc = {};
+                                                    desc.dwWidth = pictures[0][3][0], desc.dwHeight = pictures[0][3][1];
+                                                    desc.lPitch = 2 * desc.dwWidth;
+                                                    desc.lpSurface = pictures[0][3].data() + 2;
+                                                    return desc;
+                                                  }());
+    for (GeomObject* o = scene.geom_objects; o != nullptr; o = NextNode(o)) ReleaseObjectLightmaps(o);
+  }
+  StopRelightThreads();
+}
+
+// A texture already locked elsewhere cannot be locked by the relight: it keeps its pixels, the others
+// are relit, and every lock taken is given back.
+TEST_F(DeviceTest, RelightPassesOverATextureItCannotLock) {
+  Renderer renderer;
+  ASSERT_TRUE(renderer.CreateDeviceFromChoice(window_));
+  AseScene scene;
+  GeomObject* object = AddRandomMesh(scene, 9, {5, 7, 9});
+  BuildObjectLightmaps(object, renderer.device, Vector4{20, 30, 10, 0});
+  ASSERT_TRUE(StartRelightThreads(3));
+  const std::vector<std::vector<uint16_t>> before = TexturePixels(object);
+  IDirectDrawSurface7* held = object->face_groups->next->lightmap->surface;
+  DDSURFACEDESC2 desc = {};
+  desc.dwSize = DDSURFACEDESC2_SIZE;
+  ASSERT_EQ(held->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
+  RelightScene(&scene, Vector4{-15.5f, 40, 22, 0});
+  held->Unlock(nullptr);
+  const std::vector<std::vector<uint16_t>> after = TexturePixels(object);
+  EXPECT_NE(after[0], before[0]);
+  EXPECT_EQ(after[1], before[1]) << "the texture that could not be locked keeps its pixels";
+  EXPECT_NE(after[2], before[2]);
+  RelightScene(&scene, Vector4{-15.5f, 40, 22, 0});
+  EXPECT_EQ(TexturePixels(object)[0], after[0]);
+  EXPECT_NE(TexturePixels(object)[1], before[1]) << "relit once it can be locked";
+  StopRelightThreads();
+  ReleaseObjectLightmaps(object);
 }
 
 }  // namespace

@@ -171,6 +171,25 @@ TEST_F(SceneViewTest, AMeshBeyondWhatOneDrawTakesIsReadWholeAndDrawnWithItsLight
   EXPECT_NE(frame.At(frame.width / 2, (top + bottom) / 2), frame.At(frame.width / 2, top + 2)) << "unlit";
 }
 
+// Each group is drawn from the vertex buffer its vertices moved into, or, where no buffer can be made,
+// from its own vertices: the same picture either way.
+TEST_F(SceneViewTest, GroupsDrawAlikeFromTheirVertexBufferAndFromTheirOwnVertices) {
+  Start("static_light.ase");
+  g_renderer->RenderFrame();
+  const std::vector<uint8_t> from_buffer = BelowCounter(LastFrame());
+  const FaceGroup* group = g_scene->geom_objects->face_groups;
+  EXPECT_TRUE(group->lightmap_vertex_buffer != nullptr && group->lightmap_vertices == nullptr);
+  SetVertexBufferFailureForTest(D3DERR_VBUF_CREATE_FAILED);
+  g_renderer->ApplyScene(g_scene);
+  g_renderer->RenderFrame();
+  ResetGraphicsTestHooks();
+  group = g_scene->geom_objects->face_groups;
+  EXPECT_TRUE(group->lightmap_vertex_buffer == nullptr && group->lightmap_vertices != nullptr);
+  EXPECT_TRUE(BelowCounter(LastFrame()) == from_buffer);
+  EXPECT_TRUE(EndCaptureMessageBoxes().empty()) << "a buffer that cannot be made shows no box";
+  BeginCaptureMessageBoxes();
+}
+
 TEST_F(SceneViewTest, WheelHomeAndFReachTheView) {
   Start("no_materials.ase");
   CameraObject* scene_camera = g_renderer->camera;
