@@ -26,7 +26,9 @@ bool FetchFaceVertices(const GeomObject* object, const VertexIndex* indices, Mes
 void BakeTriangle(const GeomObject* object, FaceGroup* group, uint32_t i) {
   MeshVertex mesh[3];
   if (!FetchFaceVertices(object, group->face_indices + size_t{i} * 3, mesh)) return;
-  FaceFrame& frame = group->face_frames[i];
+  // The frame is only the bake's working record: what the relight needs of it goes into the tile, so
+  // a million-triangle scene does not keep 156 MB of frames it never reads again.
+  FaceFrame frame = {};
   GroupLightmap* lightmap = &group->lightmap[i / LIGHTMAP_SLICE_FACES];
   const uint32_t tile = i % LIGHTMAP_SLICE_FACES;
   BuildFaceFrame(frame, mesh);
@@ -63,8 +65,7 @@ bool CreateSliceLightmaps(const GeomObject* object, FaceGroup* group, IDirect3DD
 
 // All or nothing: a group whose arrays cannot all be had is left with none of them.
 bool AllocateGroupLightmaps(const GeomObject* object, FaceGroup* group, IDirect3DDevice7* device) {
-  group->face_frames = NewZeroedArray<FaceFrame>(group->face_count);
-  if (group->face_frames != nullptr && CreateSliceLightmaps(object, group, device)) {
+  if (CreateSliceLightmaps(object, group, device)) {
     group->lightmap_vertices = NewZeroedArray<LightmapVertex>(size_t{group->face_count} * 3);
     if (group->lightmap_vertices != nullptr) return true;
   }
@@ -105,8 +106,8 @@ void BuildObjectLightmaps(GeomObject* object, IDirect3DDevice7* device, const Ve
   if (object == nullptr) return;
   // One box per kind of failure for the whole object, not one per triangle or group.
   ReportOncePerKind once;
-  for (FaceGroup* group = object->face_groups; group != nullptr && group->face_frames == nullptr; group = group->next) {
-    // Whatever a group holds without frames is a leftover; rebuilding over it would leak it.
+  for (FaceGroup* group = object->face_groups; group != nullptr && group->lightmap == nullptr; group = group->next) {
+    // Whatever a group holds without lightmaps is a leftover; rebuilding over it would leak it.
     ReleaseFaceGroupLightmaps(group);
     if (group->face_count == 0 || group->face_indices == nullptr) continue;
     if (!AllocateGroupLightmaps(object, group, device)) continue;

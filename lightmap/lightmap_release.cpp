@@ -12,7 +12,6 @@ void ReleaseGroupLightmap(GroupLightmap* lightmap) {
 
 void ReleaseFaceGroupLightmaps(FaceGroup* group) {
   if (group == nullptr) return;
-  DeleteArray(group->face_frames);
   if (group->lightmap != nullptr) {
     for (uint32_t k = 0; k < LightmapSliceCount(group->face_count); ++k) ReleaseGroupLightmap(&group->lightmap[k]);
     delete[] group->lightmap;

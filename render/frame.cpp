@@ -89,7 +89,7 @@ void Renderer::DrawScene(AseScene* scene) {
 }
 
 void Renderer::DrawFaceGroup(FaceGroup* group) {
-  if (group == nullptr || group->face_frames == nullptr || device == nullptr ||
+  if (group == nullptr || group->lightmap == nullptr || device == nullptr ||
       (group->lightmap_vertices == nullptr && group->lightmap_vertex_buffer == nullptr)) {
     return;
   }

@@ -17,7 +17,6 @@ class TextStream;
 struct AnimationSet;
 struct AnimationTrack;
 struct VertexWeights;
-struct FaceFrame;
 struct GroupLightmap;
 struct LightmapVertex;
 struct TextureEntry;
@@ -87,7 +86,6 @@ struct FaceGroup {
   VertexIndex* face_indices = nullptr;  // owned, 3 per face, into the object's vertex arrays
   D3DMATERIAL7 group_material = {};
   TextureEntry* texture = nullptr;  // not owned: an entry of the texture cache
-  FaceFrame* face_frames = nullptr;  // owned, face_count entries
   GroupLightmap* lightmap = nullptr;  // owned array, one per slice of LIGHTMAP_SLICE_FACES faces
   LightmapVertex* lightmap_vertices = nullptr;  // owned, 3 per face; null once moved into the buffer
   // Owned: the lightmap vertices as the device keeps them, moved there at the first draw.

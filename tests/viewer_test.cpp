@@ -360,7 +360,7 @@ TEST_F(ViewerTest, AMinimisedWindowShowsNoBoxAndRendersNothingUntilRestored) {
   ShowWindow(g_main_window, SW_RESTORE);
   Pump();
   ASSERT_NE(g_renderer, nullptr);
-  EXPECT_NE(g_scene->geom_objects->face_groups->face_frames, nullptr) << "the restored device gets the scene";
+  EXPECT_NE(g_scene->geom_objects->face_groups->lightmap, nullptr) << "the restored device gets the scene";
   EXPECT_EQ(ViewMatrix(), view);
   EXPECT_TRUE(RenderIdleFrame());
   EXPECT_FALSE(Render().IsClearBlue(320, 400));
