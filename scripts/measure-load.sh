@@ -5,14 +5,12 @@
 # little on a busy machine. The reports ("test.txt", "out.txt") and the screenshot of every run must be
 # the same bytes as the first run's, whatever the build; the script fails when they are not.
 # Usage: scripts/measure-load.sh [REPEATS] [BEFORE_BUILD] [AFTER_BUILD] [PROGRAM]
-#   (defaults 3, the build folder of the starting commit if /work/base-build exists else build, build,
-#   kestrel_sse). The scene (about 365 MB) is written once into a temporary folder and removed at exit.
+#   (defaults 3, build, build, kestrel_sse: name an older commit's build folder as BEFORE_BUILD).
+#   The scene (about 365 MB) is written once into a temporary folder and removed at exit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repeats=${1:-3}
-before_default=build
-[ -d /work/base-build ] && before_default=/work/base-build
-before=$(cd "${2:-$before_default}" && pwd)
+before=$(cd "${2:-build}" && pwd)
 after=$(cd "${3:-build}" && pwd)
 program=${4:-kestrel_sse}
 
