@@ -19,6 +19,8 @@ int PrintSceneInfo(const char* path) {
     return 1;
   }
   AseScene scene;
+  // Asking what a file holds leaves no reports behind in the working folder.
+  scene.input_files.write_reports = false;
   if (!LoadScene(&scene, path)) {
     std::fprintf(stderr, "kestrel: %s\n",
                  CannotOpenText(path, "it is not a scene file (it does not begin with *3DSMAX_ASCIIEXPORT)").c_str());

@@ -91,6 +91,7 @@ const InputFiles::Input* InputFiles::Hit(const std::string& path) const {
 }
 
 std::string InputFiles::ReportPath(const std::string& file_name) const {
+  if (!write_reports) return std::string();
   const Input* hit = Hit(file_name);
   if (hit == nullptr) return file_name;
   // Each input can turn away only the names that are it, so this many tries find a free name unless

@@ -28,6 +28,9 @@ class InputFiles {
   // said on standard error. Empty (also said) in the unlikely case that every try names an input.
   std::string ReportPath(const std::string& file_name) const;
 
+  // Off for a load that only looks (the viewer's --info): every report is then left unwritten, silently.
+  bool write_reports = true;
+
   struct Identity {
     bool known = false;
     dev_t device = 0;

@@ -353,6 +353,7 @@ TEST(SceneInfo, PrintsTheCountsOfTheTestScenesAndFailsOnNoScene) {
   const InfoRun default_scene = RunInfo("light.ase");
   EXPECT_NE(default_scene.out.find("objects 6, faces 174, vertices 211"), std::string::npos) << default_scene.out;
   EXPECT_NE(default_scene.out.find("  material 0.1: wall.tga (found)"), std::string::npos);
+  for (const char* report : {"test.txt", "out.txt", "Banner.txt"}) EXPECT_FALSE(FileExists(report)) << report;
   WriteTextFile("wall.bmp", "BM");
   std::string scene = ReadTextFile("light.ase");
   scene.replace(scene.find("\"wall.tga\"") + 1, 8, "wall.bmp");
