@@ -312,7 +312,7 @@ bool AskOpenFileName(char* path_out) {
   const std::string folder = std::filesystem::path(OpenedScenePath()).parent_path().string();
   if (!folder.empty()) dialog.lpstrInitialDir = folder.c_str();
   dialog.lpstrFile = chosen;
-  dialog.nMaxFile = 128;
+  dialog.nMaxFile = OPEN_PATH_SIZE;
   dialog.Flags = OFN_READONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
   if (GetOpenFileNameA(&dialog) == 0) return false;
   // The dialog writes at most nMaxFile - 1 characters, so the copy always fits the caller's buffer.

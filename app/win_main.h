@@ -19,7 +19,9 @@ extern uint16_t last_mouse_y;
 constexpr float LIGHT_STEP = 1.2f;
 constexpr int MAIN_MENU_ID = 147;
 constexpr WORD FILE_OPEN_COMMAND = 40015;
-constexpr int OPEN_PATH_SIZE = 260;
+// As long as a path the system can open (PATH_MAX): a longer choice in the Open dialog was taken as
+// Cancel, in silence.
+constexpr int OPEN_PATH_SIZE = 4096;
 
 // What the command line chose; the defaults are the interactive viewer on "light.ase". Written by the
 // command line before WinMain runs, read by WinMain.
