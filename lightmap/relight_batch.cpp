@@ -6,12 +6,14 @@ void RelightBatch::Begin(const Vector4& light_position) {
   light = light_position;
   groups.clear();
   pieces.clear();
+  tile_total = 0;
 }
 
 void RelightBatch::Add(GroupLightmap* lightmap, uint32_t tiles, const LockedTiles& memory) {
   if (lightmap == nullptr || lightmap->tiles == nullptr) return;
   const uint32_t lit = std::min({tiles, lightmap->tile_count, memory.tile_limit});
   if (lit == 0) return;
+  tile_total += lit;
   const uint32_t group = static_cast<uint32_t>(groups.size());
   groups.push_back(Group{lightmap, memory, false});
   for (uint32_t first = 0; first < lit;) {

@@ -13,8 +13,9 @@
 // Tiles per piece: 8,192 texels, some microseconds of lighting, so the threads share the tail of a
 // relight evenly while the hand-out costs nothing beside the light.
 constexpr uint32_t RELIGHT_PIECE_TILES = 128;
-// Fewer pieces than this are lit on the asking thread alone: waking a worker takes about as long.
-constexpr uint32_t RELIGHT_PIECES_TO_SHARE = 4;
+// A relight of fewer tiles than this is lit on the asking thread alone: waking a worker takes about as
+// long. Counted in tiles, not pieces, since a scene of many small groups has a short piece per group.
+constexpr uint32_t RELIGHT_TILES_TO_SHARE = 4 * RELIGHT_PIECE_TILES;
 
 struct RelightBatch {
   struct Group {
@@ -40,4 +41,5 @@ struct RelightBatch {
   Vector4 light = {};
   std::vector<Group> groups;
   std::vector<Piece> pieces;
+  uint64_t tile_total = 0;  // over all pieces
 };

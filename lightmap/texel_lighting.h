@@ -196,11 +196,11 @@ void LightBatchPieces(void* context, uint32_t first, uint32_t end) {
 }
 
 // Lights every piece of the batch on the relight threads and returns when all are written. A batch of
-// a few pieces is over before a sleeping worker would be awake, so it stays on the asking thread.
+// few tiles is over before a sleeping worker would be awake, so it stays on the asking thread.
 template <TexelRoutine Routine>
 inline void LightBatchWith(RelightBatch& batch) {
   const uint32_t pieces = static_cast<uint32_t>(batch.pieces.size());
-  if (pieces < RELIGHT_PIECES_TO_SHARE) {
+  if (batch.tile_total < RELIGHT_TILES_TO_SHARE) {
     LightBatchPieces<Routine>(&batch, 0, pieces);
   } else {
     RunOnRelightThreads(pieces, 1, &LightBatchPieces<Routine>, &batch);
