@@ -337,6 +337,7 @@ void PaintIdleWindows() {
   for (WindowRecord* record : TopLevelRecords()) {
     if (!record->visible || record->minimized || record->device_presents || record->handle == ModalOwner()) continue;
     if (now_ms - record->last_frame_ms < IDLE_PAINT_MS) continue;
+    if (record->width_px > MAX_SURFACE_EDGE_PX || record->height_px > MAX_SURFACE_EDGE_PX) continue;
     PaintWindowNow(record);
   }
 }
