@@ -14,7 +14,7 @@
 namespace {
 
 // Larger plain surfaces are refused before their size could overflow an allocation.
-const DWORD MAX_PLAIN_EDGE = 16384;
+const DWORD MAX_PLAIN_EDGE = MAX_SURFACE_EDGE_PX;
 
 bool IsPowerOfTwo(DWORD value) { return value != 0 && (value & (value - 1)) == 0; }
 

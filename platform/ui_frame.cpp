@@ -337,6 +337,7 @@ void PaintIdleWindows() {
   for (WindowRecord* record : TopLevelRecords()) {
     if (!record->visible || record->minimized || record->device_presents || record->handle == ModalOwner()) continue;
     if (now_ms - record->last_frame_ms < IDLE_PAINT_MS) continue;
+    if (record->width_px > MAX_SURFACE_EDGE_PX || record->height_px > MAX_SURFACE_EDGE_PX) continue;
     PaintWindowNow(record);
   }
 }
@@ -349,10 +350,12 @@ void RunModalLoop(HWND owner, ModalUi* ui) {
     ImGui::SetCurrentContext(record->imgui);
     ImGui::GetIO().ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
   }
-  // Opened by a key rather than from a menu, the dialog has no picture kept behind it: the one on
-  // show is taken, so that the dialog never stands on the brush's white over a scene.
+  // Opened by a key rather than from a menu, the dialog has no picture kept behind it: the last one
+  // presented is taken, so that the dialog never stands on the brush's white over a scene. It is read
+  // from the back buffer, which Mesa's software drivers keep after the swap; their front buffer reads
+  // black under an X server.
   if (record != nullptr && record->device_presents && !record->menu_open && MakeCurrent(record)) {
-    TakeSnapshot(record, GL_FRONT);
+    TakeSnapshot(record, GL_BACK);
   }
   while (!ui->Done()) {
     PumpSdlEvents();

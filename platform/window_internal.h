@@ -32,6 +32,9 @@ bool IsHeadless();
 void DrawWindowDecorations(HWND window);
 // The device that presented into the window is gone: idle painting takes the window over again.
 void ForgetDevicePictures(HWND window);
+// The longest edge a plain surface may have. A window larger than that gets no device, and is not
+// painted either: its window-sized GL buffers would take gigabytes and a core on every paint.
+const int MAX_SURFACE_EDGE_PX = 16384;
 
 // Bits per pixel as DirectDraw names a pixel format: 24 bits of colour stored in 32 (SDL's RGB888)
 // count as 32, as a 32-bit desktop does.

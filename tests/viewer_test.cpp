@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -16,6 +17,7 @@
 #include "app/win_main.h"
 #include "lightmap/lightmap.h"
 #include "platform/test_hooks.h"
+#include "platform/ui_internal.h"
 #include "platform/window_internal.h"
 #include "render/renderer.h"
 #include "scene/ase_scene.h"
@@ -324,6 +326,47 @@ TEST_F(ViewerTest, AltEnterTwiceReturnsToTheWindowAndTheOrbitSurvivesEveryRecrea
   Send(WM_KEYDOWN, 'F');  // and so does the framing view
   EXPECT_FLOAT_EQ(g_renderer->camera->aspect, 0.375f);
   EXPECT_EQ(Render().width, 1280);
+  EXPECT_TRUE(TakeBoxes().empty());
+}
+
+// Resident memory of this process, in MB.
+long ResidentMb() {
+  long pages_total = 0, pages_resident = 0;
+  FILE* statm = std::fopen("/proc/self/statm", "r");
+  if (statm == nullptr) return 0;
+  if (std::fscanf(statm, "%ld %ld", &pages_total, &pages_resident) != 2) pages_resident = 0;
+  std::fclose(statm);
+  return pages_resident * 4096 / (1024 * 1024);
+}
+
+TEST_F(ViewerTest, AWindowTooLargeForASurfaceShowsOneBoxAndWaitsForTheNextSize) {
+  Start();
+  SDL_Window* sdl_window = GetSdlWindow(g_main_window);
+  SDL_SetWindowSize(sdl_window, 20000, 20000);
+  ResizeWindow(20000, 20000);
+  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{"Report: Failed to Create Surface"});
+  ASSERT_NE(g_renderer, nullptr);
+  EXPECT_EQ(g_renderer->GetDevice(), nullptr);
+  // Loop turns long enough apart for the idle painter: nothing is shown or painted, memory holds still.
+  const WindowRecord* record = FindTopLevelRecord(g_main_window);
+  ASSERT_NE(record, nullptr);
+  const uint32_t last_painted_ms = record->last_frame_ms;
+  const long resident_before = ResidentMb();
+  for (int turn = 0; turn < 12; ++turn) {
+    Pump();
+    EXPECT_FALSE(RenderIdleFrame() && g_renderer->GetDevice() != nullptr);
+    SDL_Delay(60);
+  }
+  EXPECT_EQ(record->last_frame_ms, last_painted_ms);
+  EXPECT_LT(ResidentMb() - resident_before, 200);
+  EXPECT_TRUE(TakeBoxes().empty());
+
+  SDL_SetWindowSize(sdl_window, 640, 480);
+  ResizeWindow(640, 480);
+  ASSERT_NE(g_renderer->GetDevice(), nullptr);
+  const Frame frame = Render();
+  EXPECT_EQ(frame.width, 640);
+  EXPECT_FALSE(frame.IsClearBlue(frame.width / 2, frame.height / 2) && frame.IsClearBlue(10, frame.height - 10));
   EXPECT_TRUE(TakeBoxes().empty());
 }
 
