@@ -2,7 +2,6 @@
 // still writing, reload and --watch keeping the view, a dropped file, the picture key, the File menu's
 // keys, the report boxes once per opened scene, quick key taps and the stop signals.
 #include <imgui.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <csignal>
@@ -259,14 +258,11 @@ TEST(StopSignals, SigtermAndSigintEndTheProgramThroughItsShutdown) {
   CopyDefaultScene(dir.path());
   for (const char* signal : {"TERM", "INT"}) {
     SCOPED_TRACE(signal);
-    const std::string command = std::string("timeout --preserve-status -k 60 -s ") + signal + " 3 '" +
-                                BinaryDirPath("kestrel_sse") + "' --headless --frames 100000000 light.ase" +
-                                " >stdout.txt 2>stderr.txt";
-    const int raw = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(raw));
-    EXPECT_EQ(WEXITSTATUS(raw), 1) << ReadTextFile("stderr.txt");
-    EXPECT_EQ(ReadTextFile("stdout.txt").rfind("kestrel: ", 0), 0u);
-    EXPECT_NE(ReadTextFile("stderr.txt").find("could not write the screenshot"), std::string::npos);
+    const CommandRun run = RunBuiltProgram("kestrel_sse", "--headless --frames 100000000 light.ase",
+                                           std::string("timeout --preserve-status -k 60 -s ") + signal + " 3");
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.out.rfind("kestrel: ", 0), 0u);
+    EXPECT_NE(run.err.find("could not write the screenshot"), std::string::npos);
   }
 }
 

@@ -63,9 +63,7 @@ class ViewedScenes : public SceneViewTest, public ::testing::WithParamInterface<
 TEST_P(ViewedScenes, ShowTheirGeometryAndRelightOnlyAsTheLightMoves) {
   const ViewedScene& c = GetParam();
   Start(c.file);
-  std::vector<std::string> boxes;
-  for (const CapturedMessageBox& box : EndCaptureMessageBoxes()) boxes.push_back(box.text);
-  EXPECT_EQ(boxes, c.boxes);
+  EXPECT_EQ(TakeBoxes(), c.boxes);
   EXPECT_NE(ReadTextFile("test.txt").find(c.report_line), std::string::npos);
 
   // Frame 1 shows the lightmaps as the setup made them, frame 50 as the animation left them.
@@ -79,7 +77,7 @@ TEST_P(ViewedScenes, ShowTheirGeometryAndRelightOnlyAsTheLightMoves) {
 
 INSTANTIATE_TEST_SUITE_P(
     Fixtures, ViewedScenes,
-    ::testing::Values(ViewedScene{"no_camera_no_light.ase", {"Light Nothing", "Camera is Nothing"}, "facegroup 1",
+    ::testing::Values(ViewedScene{"no_camera_no_light.ase", {"Report: Light Nothing", "Report: Camera is Nothing"}, "facegroup 1",
                                   false},
                       // Without a material table the report still counts no face group.
                       ViewedScene{"no_materials.ase", {}, "facegroup 0", true},

@@ -2,10 +2,8 @@
 // default scene, Direct3D lighting that lights instead of blackening, the transport keys and their
 // menu commands, the panel and cheatsheet over the picture, and --info against the counts of the test
 // scenes.
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -248,16 +246,7 @@ TEST_F(WatchTest, LongPanelsScrollWithinTheirLines) {
   EXPECT_EQ(g_view.panel_scroll, 0);
 }
 
-struct InfoRun {
-  int status;
-  std::string out;
-};
-
-InfoRun RunInfo(const std::string& path) {
-  const std::string command = "'" + BinaryDirPath("kestrel_sse") + "' --info '" + path + "' >info.txt 2>/dev/null";
-  const int raw = std::system(command.c_str());
-  return InfoRun{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadTextFile("info.txt")};
-}
+CommandRun RunInfo(const std::string& path) { return RunBuiltProgram("kestrel_sse", "--info '" + path + "'"); }
 
 TEST(SceneInfo, PrintsTheCountsOfTheTestScenesAndFailsOnNoScene) {
   struct Case {
@@ -276,14 +265,14 @@ TEST(SceneInfo, PrintsTheCountsOfTheTestScenesAndFailsOnNoScene) {
   };
   ScopedTempDir dir;
   for (const Case& c : cases) {
-    const InfoRun run = RunInfo(TestDataPath(std::string("scenes/") + c.scene));
+    const CommandRun run = RunInfo(TestDataPath(std::string("scenes/") + c.scene));
     EXPECT_EQ(run.status, 0) << c.scene;
     EXPECT_EQ(run.out.rfind(std::string("scene ") + c.scene + "\n", 0), 0u) << run.out;
     for (const std::string& line : c.lines) EXPECT_NE(run.out.find(line), std::string::npos) << c.scene << ": " << line;
   }
   // The default scene, beside its textures: each is found, and a name no reader takes is not supported.
   CopyDefaultScene(dir.path());
-  const InfoRun default_scene = RunInfo("light.ase");
+  const CommandRun default_scene = RunInfo("light.ase");
   EXPECT_NE(default_scene.out.find("objects 6, faces 174, vertices 211"), std::string::npos) << default_scene.out;
   EXPECT_NE(default_scene.out.find("  material 0.1: wall.tga (found)"), std::string::npos);
   WriteTextFile("wall.bmp", "BM");
