@@ -25,7 +25,7 @@ class SceneViewTest : public ViewerFixture {
   std::string path_;
 };
 
-TEST_F(SceneViewTest, DefaultSceneIsTheGeneratorsAndItsFrame300IsUnchangedOutsideTheCounter) {
+TEST_F(SceneViewTest, DefaultSceneIsTheGeneratorsAndItsReportsAndFrame300AreUnchangedOutsideTheCounter) {
   ASSERT_EQ(std::system((BinaryDirPath("tools/gen_default_scene") + " " + dir_.path()).c_str()), 0);
   for (const char* name : DEFAULT_SCENE_FILES) {
     const std::string committed = ReadTextFile(std::string(KESTREL_SOURCE_DIR) + "/assets/" + name);
@@ -33,6 +33,11 @@ TEST_F(SceneViewTest, DefaultSceneIsTheGeneratorsAndItsFrame300IsUnchangedOutsid
   }
   g_launch_options.frame_limit = 300;
   ASSERT_EQ(WinMain(nullptr, nullptr, nullptr, 1), 0);
+  EXPECT_EQ(g_frames_rendered, 300u);
+  EXPECT_EQ(g_run_failure, RunFailure::NONE);
+  EXPECT_NE(ReadTextFile("test.txt").find("Camera Num = 1"), std::string::npos);
+  EXPECT_NE(ReadTextFile("out.txt").find("Omni01 *CONTROL_POS_TRACK"), std::string::npos);
+  EXPECT_EQ(ReadTextFile("Banner.txt").substr(0, 29), "VERTEX 0 \"Cap\"  Weight 1.0000");
   // Red, green and blue outside the counter, hashed; see the frame written here before taking a new hash.
   const Frame frame = LastFrame();
   uint64_t hash = 1469598103934665603ull;  // FNV-1a

@@ -1,5 +1,5 @@
-// The real start-up, headless, on the default scene in a private working folder: what it writes, what
-// it draws, and what the window procedure does with drags, keys, the menu and window changes.
+// The viewer on the default scene: what the window procedure does with drags, keys, File/Open, start-up
+// files that cannot be shown, and window changes.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -24,33 +24,6 @@ class ViewerTest : public ViewerFixture {
     PushToWindow(event);
   }
 };
-
-TEST_F(ViewerTest, StartUpWritesTheReportsAndDrawsTheSceneWithItsCounter) {
-  g_launch_options.frame_limit = 3;
-  EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 1), 0);
-  EXPECT_EQ(g_frames_rendered, 3u);
-  EXPECT_EQ(g_run_failure, RunFailure::NONE);
-  EXPECT_NE(ReadTextFile("test.txt").find("Camera Num = 1"), std::string::npos);
-  const std::string trace = ReadTextFile("out.txt");
-  EXPECT_NE(trace.find("Omni01 *CONTROL_POS_TRACK"), std::string::npos);
-  EXPECT_EQ(ReadTextFile("Banner.txt").substr(0, 29), "VERTEX 0 \"Cap\"  Weight 1.0000");
-
-  const Frame frame = LastFrame();
-  ASSERT_GT(frame.height, 100);
-  // The room fills much of the view; "FPS 0" is drawn in pure red from (10, 10), nowhere further right.
-  int scene_pixels = 0, red_near = 0, red_far = 0;
-  for (int y = 40; y < frame.height; y += 4)
-    for (int x = 0; x < frame.width; x += 4) scene_pixels += frame.At(x, y) == Rgb(0, 0, 255) ? 0 : 1;
-  auto red = [&frame](int x, int y) {
-    const Rgb p = frame.At(x, y);
-    return (p >> 16) > 200 && (p >> 8 & 255) < 60 && (p & 255) < 60;
-  };
-  for (int y = 10; y < 24; ++y)
-    for (int x = 10; x < 60; ++x) red_near += red(x, y), red_far += red(x + 300, y);
-  EXPECT_GT(scene_pixels, (frame.width / 4) * (frame.height / 4) / 3);
-  EXPECT_GT(red_near, 10);
-  EXPECT_EQ(red_far, 0);
-}
 
 std::vector<uint16_t> FirstGroupTexels() {
   std::vector<uint16_t> pixels;
