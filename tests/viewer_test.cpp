@@ -89,11 +89,7 @@ TEST_F(ViewerTest, FileOpenReplacesTheSceneWithItsBitmapsAnimationAndTitle) {
   Render(3);
   std::filesystem::create_directory("other");
   std::filesystem::copy_file(TestDataPath("scenes/panel.ase"), "other/panel.ase");
-  const std::vector<TiffTag> one_pixel = {
-      {256, TIFF_TYPE_SHORT, {1}}, {257, TIFF_TYPE_SHORT, {1}}, {258, TIFF_TYPE_SHORT, {8, 8, 8}},
-      {262, TIFF_TYPE_SHORT, {2}}, {273, TIFF_TYPE_LONG, {TIFF_DATA_OFFSET}}, {278, TIFF_TYPE_SHORT, {1}},
-      {279, TIFF_TYPE_LONG, {3}}};
-  WriteTextFile("other/panel.tif", BuildTiff(std::string("\0\xFF\0", 3), one_pixel));  // green
+  WriteTextFile("other/panel.tif", OneStripTiff(std::string("\0\xFF\0", 3), 1, 1, {8, 8, 8}, 2));  // green
   QueueOpenFileAnswer(dir_.path() + "/other/panel.ase");
   EXPECT_EQ(Send(WM_COMMAND, FILE_OPEN_COMMAND), 0);
   EXPECT_EQ(TakeBoxes(), std::vector<std::string>{});
