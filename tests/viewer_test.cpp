@@ -26,18 +26,8 @@ class ViewerTest : public ViewerFixture {
 };
 
 std::vector<uint16_t> FirstGroupTexels() {
-  std::vector<uint16_t> pixels;
-  GroupLightmap* lightmap = g_scene->geom_objects->face_groups->lightmap;
-  if (lightmap == nullptr || lightmap->surface == nullptr) return pixels;
-  DDSURFACEDESC2 desc = {};
-  desc.dwSize = DDSURFACEDESC2_SIZE;
-  if (FAILED(lightmap->surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) return pixels;
-  for (DWORD row = 0; row < desc.dwHeight; ++row) {
-    const uint16_t* line = reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(desc.lpSurface) + row * desc.lPitch);
-    pixels.insert(pixels.end(), line, line + desc.dwWidth);
-  }
-  lightmap->surface->Unlock(nullptr);
-  return pixels;
+  const GroupLightmap* lightmap = g_scene->geom_objects->face_groups->lightmap;
+  return lightmap == nullptr ? std::vector<uint16_t>{} : LockedTexels(lightmap->surface);
 }
 
 TEST_F(ViewerTest, DragsOrbitOnlyWithExactlyOneButtonAndKeysMoveTheLight) {
