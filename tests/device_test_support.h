@@ -12,6 +12,7 @@
 #include "platform/test_hooks.h"
 #include "platform/win32.h"
 #include "platform/window_internal.h"
+#include "render/renderer.h"
 
 using Rgb = uint32_t;
 inline Rgb MakeRgb(int r, int g, int b) {
@@ -92,4 +93,19 @@ class DeviceTest : public ::testing::Test {
   }
 
   HWND window_ = nullptr;
+};
+
+// A device test on a 640 x 480, 16-bit full-screen HAL device made at set-up and released at the end.
+class FullScreenDeviceTest : public DeviceTest {
+ protected:
+  void SetUp() override {
+    DeviceTest::SetUp();
+    ASSERT_TRUE(renderer_.CreateFullscreenDevice(window_, 640, 480, 16, IID_IDirect3DHALDevice));
+  }
+  void TearDown() override {
+    renderer_.ReleaseDevice();
+    DeviceTest::TearDown();
+  }
+
+  Renderer renderer_;
 };

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "render/default_material.h"
-#include "render/renderer.h"
 #include "scene/ase_scene.h"
 #include "tests/device_test_support.h"
 #include "tests/image_fixtures.h"
@@ -19,21 +18,15 @@
 
 namespace {
 
-class TextureCacheTest : public DeviceTest {
+class TextureCacheTest : public FullScreenDeviceTest {
  protected:
-  void SetUp() override {
-    DeviceTest::SetUp();
-    ASSERT_TRUE(renderer_.CreateFullscreenDevice(window_, 640, 480, 16, IID_IDirect3DHALDevice));
-  }
   void TearDown() override {
     DestroyTextureCache();
     ReleaseDefaultMaterialTextures();
-    renderer_.ReleaseDevice();
-    DeviceTest::TearDown();
+    FullScreenDeviceTest::TearDown();
   }
 
   ScopedTempDir dir_;
-  Renderer renderer_;
 };
 
 // 2 x 2 pixels with alpha, top row first: R, G, B, A.
