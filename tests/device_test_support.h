@@ -8,9 +8,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/ddraw.h"
 #include "platform/test_hooks.h"
 #include "platform/win32.h"
 #include "platform/window_internal.h"
+#include "render/renderer.h"
 
 using Rgb = uint32_t;
 inline Rgb MakeRgb(int r, int g, int b) {
@@ -32,6 +34,21 @@ inline Frame LastFrame() {
   Frame frame;
   GetLastPresentedFrame(&frame.width, &frame.height, &frame.rgba);
   return frame;
+}
+
+// A 16-bit surface's texels as its lock shows them, width and height first, then the rows top first;
+// empty when it cannot be locked.
+inline std::vector<uint16_t> LockedTexels(IDirectDrawSurface7* surface) {
+  DDSURFACEDESC2 desc = {};
+  desc.dwSize = DDSURFACEDESC2_SIZE;
+  if (surface == nullptr || surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr) != DD_OK) return {};
+  std::vector<uint16_t> texels = {static_cast<uint16_t>(desc.dwWidth), static_cast<uint16_t>(desc.dwHeight)};
+  for (DWORD y = 0; y < desc.dwHeight; ++y) {
+    const uint16_t* row = reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(desc.lpSurface) + y * desc.lPitch);
+    texels.insert(texels.end(), row, row + desc.dwWidth);
+  }
+  surface->Unlock(nullptr);
+  return texels;
 }
 
 // The device picker (answered OK at once when headless), run before a device is made from its choice.
@@ -76,4 +93,19 @@ class DeviceTest : public ::testing::Test {
   }
 
   HWND window_ = nullptr;
+};
+
+// A device test on a 640 x 480, 16-bit full-screen HAL device made at set-up and released at the end.
+class FullScreenDeviceTest : public DeviceTest {
+ protected:
+  void SetUp() override {
+    DeviceTest::SetUp();
+    ASSERT_TRUE(renderer_.CreateFullscreenDevice(window_, 640, 480, 16, IID_IDirect3DHALDevice));
+  }
+  void TearDown() override {
+    renderer_.ReleaseDevice();
+    DeviceTest::TearDown();
+  }
+
+  Renderer renderer_;
 };

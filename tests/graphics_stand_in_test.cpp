@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "platform/gfx_internal.h"
-#include "render/renderer.h"
 #include "texture/picture.h"
 #include "texture/texture_cache.h"
 #include "tests/device_test_support.h"
@@ -43,17 +42,12 @@ void WriteRows565(IDirectDrawSurface7* texture, const std::vector<std::vector<ui
   ASSERT_EQ(texture->Unlock(top == 0 ? nullptr : &part), DD_OK);
 }
 
-class StandInTest : public DeviceTest {
+class StandInTest : public FullScreenDeviceTest {
  protected:
   void SetUp() override {
-    DeviceTest::SetUp();
-    ASSERT_TRUE(renderer_.CreateFullscreenDevice(window_, 640, 480, 16, IID_IDirect3DHALDevice));
+    FullScreenDeviceTest::SetUp();
     device_ = renderer_.device;
     for (DWORD stage = 0; stage < 2; ++stage) device_->SetTextureStageState(stage, D3DTSS_MAGFILTER, D3DTFG_POINT);
-  }
-  void TearDown() override {
-    renderer_.ReleaseDevice();
-    DeviceTest::TearDown();
   }
 
   // One scene of draws of the given vertices, each after `before_draw` of its index when given.
@@ -85,7 +79,6 @@ class StandInTest : public DeviceTest {
     return surface;
   }
 
-  Renderer renderer_;
   IDirect3DDevice7* device_ = nullptr;
 };
 

@@ -78,3 +78,13 @@ LoadedPicture LoadWithReader(PictureReader reader, const std::string& path) {
   }
   return loaded;
 }
+
+std::string OneStripTiff(const std::string& data, uint32_t width, uint32_t height, std::vector<uint32_t> bits,
+                         uint32_t photometric, const std::vector<TiffTag>& more) {
+  std::vector<TiffTag> tags = {{256, TIFF_TYPE_SHORT, {width}},       {257, TIFF_TYPE_SHORT, {height}},
+                               {258, TIFF_TYPE_SHORT, std::move(bits)}, {262, TIFF_TYPE_SHORT, {photometric}},
+                               {273, TIFF_TYPE_LONG, {TIFF_DATA_OFFSET}}, {278, TIFF_TYPE_SHORT, {height}},
+                               {279, TIFF_TYPE_LONG, {static_cast<uint32_t>(data.size())}}};
+  tags.insert(tags.end(), more.begin(), more.end());
+  return BuildTiff(data, tags);
+}

@@ -37,6 +37,10 @@ constexpr uint16_t TIFF_TYPE_SHORT = 3;
 constexpr uint16_t TIFF_TYPE_LONG = 4;
 constexpr uint32_t TIFF_DATA_OFFSET = 8;  // where BuildTiff puts `data`; the directory follows it
 std::string BuildTiff(const std::string& data, const std::vector<TiffTag>& tags);
+// width x height in one strip of `data`, with the bits of each sample, the photometric value and any
+// further tags (numbered above the strip's byte count).
+std::string OneStripTiff(const std::string& data, uint32_t width, uint32_t height, std::vector<uint32_t> bits,
+                         uint32_t photometric, const std::vector<TiffTag>& more = {});
 
 // What one reader call gave: the picture's bytes and sides on success, and the message boxes it showed.
 // On failure it also checks that the reader touched neither the entry nor the picture pointer.

@@ -3,9 +3,7 @@
 // message boxes its load and scene setup define (headless, a box is a "Caption: text" line on standard
 // error). In the sanitizer build the program carries ASan and UBSan too, so any finding fails here.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -17,22 +15,14 @@ namespace {
 
 constexpr int FRAMES = 3;
 
-struct ProgramRun {
-  int status = -1;
-  std::string out;
-  std::string err;
+struct ProgramRun : CommandRun {
   std::string boxes;  // the lines of err that are message boxes, in order
 };
 
 // Runs the program headless in the working directory (a ScopedTempDir) on scene_path.
 ProgramRun RunProgram(const std::string& scene_path, const std::string& more = "") {
-  const std::string command = "'" + BinaryDirPath("kestrel_sse") + "' --headless --frames " + std::to_string(FRAMES) +
-                              " --scene '" + scene_path + "' " + more + " >stdout.txt 2>stderr.txt";
-  ProgramRun run;
-  const int raw = std::system(command.c_str());
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-  run.out = ReadTextFile("stdout.txt");
-  run.err = ReadTextFile("stderr.txt");
+  ProgramRun run = {RunBuiltProgram("kestrel_sse", "--headless --frames " + std::to_string(FRAMES) + " --scene '" +
+                                                        scene_path + "' " + more), ""};
   std::istringstream lines(run.err);
   for (std::string line; std::getline(lines, line);) {
     for (const char* caption : {"Report: ", "TIF Error: ", "ERROR: "}) {

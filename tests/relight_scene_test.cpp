@@ -199,17 +199,8 @@ TEST_F(DeviceTest, LightmapTexturesHoldEveryTileWhereItsVerticesPoint) {
 std::vector<std::vector<uint16_t>> TexturePixels(const GeomObject* object) {
   std::vector<std::vector<uint16_t>> textures;
   for (const FaceGroup* group = object->face_groups; group != nullptr; group = group->next) {
-    DDSURFACEDESC2 desc = {};
-    desc.dwSize = DDSURFACEDESC2_SIZE;
-    IDirectDrawSurface7* surface = group->lightmap->surface;
-    EXPECT_EQ(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK) << "a lock was left held";
-    std::vector<uint16_t> pixels = {static_cast<uint16_t>(desc.dwWidth), static_cast<uint16_t>(desc.dwHeight)};
-    for (DWORD y = 0; y < desc.dwHeight; ++y) {
-      const uint16_t* row = reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(desc.lpSurface) + y * desc.lPitch);
-      pixels.insert(pixels.end(), row, row + desc.dwWidth);
-    }
-    surface->Unlock(nullptr);
-    textures.push_back(pixels);
+    textures.push_back(LockedTexels(group->lightmap->surface));
+    EXPECT_FALSE(textures.back().empty()) << "a lock was left held";
   }
   return textures;
 }

@@ -1,11 +1,9 @@
 // The relight's threads: every item of a run done once, by all the threads asked for; and both programs
 // drawing and reporting the same bytes on one thread and on several.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <set>
@@ -88,11 +86,9 @@ TEST(RelightThreads, BothProgramsDrawAndReportTheSameBytesOnOneThreadAndOnSevera
       SCOPED_TRACE(std::string(program) + " --threads " + threads);
       ScopedTempDir dir;
       CopyDefaultScene(dir.path());
-      const std::string command = "'" + BinaryDirPath(program) + "' --headless --frames 40 --threads " + threads +
-                                  " --screenshot frame.png >stdout.txt 2>stderr.txt";
-      const int status = std::system(command.c_str());
-      ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadTextFile("stderr.txt");
-      const std::string line = ReadTextFile("stdout.txt");
+      const CommandRun ran = RunBuiltProgram(program, std::string("--headless --frames 40 --screenshot frame.png --threads ") + threads);
+      ASSERT_EQ(ran.status, 0) << ran.err;
+      const std::string& line = ran.out;
       EXPECT_NE(line.find(std::string(", ") + threads + " relight threads)"), std::string::npos) << line;
       const std::vector<uint8_t> picture = PictureBelowCounter("frame.png");
       ASSERT_FALSE(picture.empty());

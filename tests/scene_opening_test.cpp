@@ -1,28 +1,19 @@
 // Opening scenes the ways people do: the neighbours of a file in its folder, a file an exporter is
 // still writing, reload and --watch keeping the view, a dropped file, the picture key, the File menu's
 // keys, the report boxes once per opened scene, quick key taps and the stop signals.
-#include <SDL.h>
-#include <gtest/gtest.h>
 #include <imgui.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/file_commands.h"
 #include "app/scene_files.h"
-#include "app/win_main.h"
-#include "platform/test_hooks.h"
 #include "platform/ui_internal.h"
-#include "platform/window_internal.h"
-#include "render/renderer.h"
 #include "resources/resource_ids.h"
-#include "scene/ase_scene.h"
-#include "test_support.h"
+#include "tests/viewer_fixture.h"
 
 namespace fs = std::filesystem;
 
@@ -87,68 +78,22 @@ TEST(SceneFiles, PicturesTakeTheFirstFreeNumber) {
   EXPECT_EQ(FreeScreenshotName("pics"), "pics/kestrel-1.png");
 }
 
-// The viewer started headless on a scene in a private folder, boxes captured.
-class SceneOpening : public ::testing::Test {
+// The viewer on the default scene and three test scenes in one folder.
+class SceneOpening : public ViewerFixture {
  protected:
   void SetUp() override {
-    CopyDefaultScene(dir_.path());
+    ViewerFixture::SetUp();
     for (const char* name : {"no_camera_no_light.ase", "panel.ase", "static_light.ase"}) {
       fs::copy_file(TestDataPath(std::string("scenes/") + name), name);
     }
-    g_launch_options = LaunchOptions();
-    BeginCaptureMessageBoxes();
   }
   void TearDown() override {
-    if (g_main_window != nullptr) {
-      DestroyWindow(g_main_window);
-      RunMessageLoop();
-    }
-    EXPECT_EQ(g_renderer, nullptr);
-    KeepPresentedFrames(false);
-    EndCaptureMessageBoxes();
+    ViewerFixture::TearDown();
     ReleaseTickCountForTest();
-    ClearQueuedAnswers();
   }
   void Start(const char* scene) {
     g_launch_options.scene_path = scene;
-    ASSERT_TRUE(StartViewer(nullptr));
-    ASSERT_NE(g_renderer, nullptr);
-  }
-  LRESULT Send(UINT message, WPARAM wparam, LPARAM lparam = 0) {
-    return MainWindowProc(g_main_window, message, wparam, lparam);
-  }
-  // WM_QUIT is left for the loop, which must see it to end.
-  static void Pump() {
-    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
-      if (msg.message == WM_QUIT) return PostQuitMessage(static_cast<int>(msg.wParam));
-      DispatchMessageA(&msg);
-    }
-  }
-  static std::vector<std::string> TakeBoxes() {
-    std::vector<CapturedMessageBox> boxes = EndCaptureMessageBoxes();
-    BeginCaptureMessageBoxes();
-    std::vector<std::string> texts;
-    for (const CapturedMessageBox& box : boxes) texts.push_back(box.text);
-    return texts;
-  }
-  static std::string Title() {
-    std::string title(128, '\0');
-    title.resize(static_cast<size_t>(GetWindowTextA(g_main_window, &title[0], 128)));
-    return title;
-  }
-  static std::vector<float> ViewMatrix() {
-    D3DMATRIX m = {};
-    g_renderer->device->GetTransform(D3DTRANSFORMSTATE_VIEW, &m);
-    return std::vector<float>(&m._11, &m._11 + 16);
-  }
-  void Drag() {
-    Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
-    Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 105));
-    Send(WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(160, 105));
-  }
-  static void PushSdl(SDL_Event event) {
-    SDL_PushEvent(&event);
-    Pump();
+    ViewerFixture::Start();
   }
   static SDL_Event Key(SDL_Keycode key, Uint16 mod, bool down) {
     SDL_Event event = {};
@@ -158,13 +103,11 @@ class SceneOpening : public ::testing::Test {
     event.key.keysym = SDL_Keysym{SDL_GetScancodeFromKey(key), key, mod, 0};
     return event;
   }
-
-  ScopedTempDir dir_;
 };
 
 TEST_F(SceneOpening, ASceneShowsItsBoxesOncePerOpeningWhateverTheDeviceGoesThrough) {
   Start("no_camera_no_light.ase");
-  const std::vector<std::string> boxes = {"Light Nothing", "Camera is Nothing"};
+  const std::vector<std::string> boxes = {"Report: Light Nothing", "Report: Camera is Nothing"};
   EXPECT_EQ(TakeBoxes(), boxes);
   Send(WM_SIZE, SIZE_RESTORED, MAKELPARAM(800, 600));
   Send(WM_SYSKEYDOWN, VK_RETURN);  // full screen and back
@@ -247,8 +190,7 @@ TEST_F(SceneOpening, ADroppedFileOpensAndThePictureKeyWritesNumberedFiles) {
   SDL_Event drop = {};
   drop.type = SDL_DROPFILE;
   drop.drop.file = SDL_strdup((dir_.path() + "/panel.ase").c_str());
-  drop.drop.windowID = SDL_GetWindowID(GetSdlWindow(g_main_window));
-  PushSdl(drop);
+  PushToWindow(drop);
   EXPECT_EQ(Title(), "KESTREL - panel.ase");
   EXPECT_STREQ(g_scene->geom_objects->name, "Panel");
 
@@ -276,8 +218,8 @@ TEST_F(SceneOpening, CtrlQAltF4AndStopSignalsCloseAsTheCloseBoxDoes) {
       std::raise(way.signal);
       Pump();
     } else {
-      PushSdl(Key(way.key, way.mod, true));
-      PushSdl(Key(way.key, way.mod, false));
+      PushToWindow(Key(way.key, way.mod, true));
+      PushToWindow(Key(way.key, way.mod, false));
     }
     EXPECT_EQ(g_renderer, nullptr);
     EXPECT_EQ(RunMessageLoop(), 0);
@@ -285,7 +227,7 @@ TEST_F(SceneOpening, CtrlQAltF4AndStopSignalsCloseAsTheCloseBoxDoes) {
   }
   // Q alone is no quit.
   Start("light.ase");
-  PushSdl(Key(SDLK_q, KMOD_NONE, true));
+  PushToWindow(Key(SDLK_q, KMOD_NONE, true));
   EXPECT_NE(g_renderer, nullptr);
 }
 
@@ -316,14 +258,11 @@ TEST(StopSignals, SigtermAndSigintEndTheProgramThroughItsShutdown) {
   CopyDefaultScene(dir.path());
   for (const char* signal : {"TERM", "INT"}) {
     SCOPED_TRACE(signal);
-    const std::string command = std::string("timeout --preserve-status -k 60 -s ") + signal + " 3 '" +
-                                BinaryDirPath("kestrel_sse") + "' --headless --frames 100000000 light.ase" +
-                                " >stdout.txt 2>stderr.txt";
-    const int raw = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(raw));
-    EXPECT_EQ(WEXITSTATUS(raw), 1) << ReadTextFile("stderr.txt");
-    EXPECT_EQ(ReadTextFile("stdout.txt").rfind("kestrel: ", 0), 0u);
-    EXPECT_NE(ReadTextFile("stderr.txt").find("could not write the screenshot"), std::string::npos);
+    const CommandRun run = RunBuiltProgram("kestrel_sse", "--headless --frames 100000000 light.ase",
+                                           std::string("timeout --preserve-status -k 60 -s ") + signal + " 3");
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.out.rfind("kestrel: ", 0), 0u);
+    EXPECT_NE(run.err.find("could not write the screenshot"), std::string::npos);
   }
 }
 

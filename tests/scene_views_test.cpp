@@ -1,60 +1,43 @@
 // The viewer started headless: the default scene as the generator writes it and as it has always looked,
 // and scenes that lack a camera, a light or materials, each showing its geometry, a moving light
 // changing the picture and a still one never relighting; the wheel, Home and F reach the view.
-#include <SDL.h>
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "animation/animation_eval.h"
-#include "app/win_main.h"
 #include "lightmap/lightmap.h"
-#include "render/renderer.h"
-#include "scene/ase_scene.h"
-#include "tests/device_test_support.h"
-#include "tests/test_support.h"
+#include "tests/viewer_fixture.h"
 
 namespace {
 
-class SceneViewTest : public ::testing::Test {
+// Scenes from the test data, in a working folder without the default scene.
+class SceneViewTest : public ViewerFixture {
  protected:
-  void SetUp() override {
-    g_launch_options = LaunchOptions();
-    BeginCaptureMessageBoxes();
-    KeepPresentedFrames(true);
-  }
-  void TearDown() override {
-    if (g_main_window != nullptr) {
-      DestroyWindow(g_main_window);
-      RunMessageLoop();
-    }
-    KeepPresentedFrames(false);
-    EndCaptureMessageBoxes();
-    ResetGraphicsTestHooks();
-  }
+  SceneViewTest() : ViewerFixture(false) {}
   void Start(const char* file) {
     path_ = TestDataPath(std::string("scenes/") + file);
     g_launch_options.scene_path = path_.c_str();
-    ASSERT_TRUE(StartViewer(nullptr));
+    ViewerFixture::Start();
   }
 
-  ScopedTempDir dir_;
   std::string path_;
 };
 
-TEST_F(SceneViewTest, DefaultSceneIsTheGeneratorsAndItsFrame300IsUnchangedOutsideTheCounter) {
+TEST_F(SceneViewTest, DefaultSceneIsTheGeneratorsAndItsReportsAndFrame300AreUnchangedOutsideTheCounter) {
   ASSERT_EQ(std::system((BinaryDirPath("tools/gen_default_scene") + " " + dir_.path()).c_str()), 0);
   for (const char* name : DEFAULT_SCENE_FILES) {
     const std::string committed = ReadTextFile(std::string(KESTREL_SOURCE_DIR) + "/assets/" + name);
     EXPECT_TRUE(!committed.empty() && committed == ReadTextFile(name)) << name << " is not the generator's";
   }
   g_launch_options.frame_limit = 300;
-  animation_frame = 0;  // the count runs for the process, across the tests run in it
   ASSERT_EQ(WinMain(nullptr, nullptr, nullptr, 1), 0);
+  EXPECT_EQ(g_frames_rendered, 300u);
+  EXPECT_EQ(g_run_failure, RunFailure::NONE);
+  EXPECT_NE(ReadTextFile("test.txt").find("Camera Num = 1"), std::string::npos);
+  EXPECT_NE(ReadTextFile("out.txt").find("Omni01 *CONTROL_POS_TRACK"), std::string::npos);
+  EXPECT_EQ(ReadTextFile("Banner.txt").substr(0, 29), "VERTEX 0 \"Cap\"  Weight 1.0000");
   // Red, green and blue outside the counter, hashed; see the frame written here before taking a new hash.
   const Frame frame = LastFrame();
   uint64_t hash = 1469598103934665603ull;  // FNV-1a
@@ -85,16 +68,12 @@ class ViewedScenes : public SceneViewTest, public ::testing::WithParamInterface<
 TEST_P(ViewedScenes, ShowTheirGeometryAndRelightOnlyAsTheLightMoves) {
   const ViewedScene& c = GetParam();
   Start(c.file);
-  std::vector<std::string> boxes;
-  for (const CapturedMessageBox& box : EndCaptureMessageBoxes()) boxes.push_back(box.text);
-  EXPECT_EQ(boxes, c.boxes);
+  EXPECT_EQ(TakeBoxes(), c.boxes);
   EXPECT_NE(ReadTextFile("test.txt").find(c.report_line), std::string::npos);
 
   // Frame 1 shows the lightmaps as the setup made them, frame 50 as the animation left them.
-  g_renderer->RenderFrame();
-  const Frame first = LastFrame();
-  for (int i = 1; i < 50; ++i) g_renderer->RenderFrame();
-  EXPECT_EQ(BelowCounter(LastFrame()) == BelowCounter(first), !c.light_moves);
+  const Frame first = Render();
+  EXPECT_EQ(BelowCounter(Render(49)) == BelowCounter(first), !c.light_moves);
   int geometry = 0;
   for (int y = 44; y < first.height; y += 2)
     for (int x = 0; x < first.width; x += 2) geometry += first.At(x, y) != Rgb(0, 0, 255) ? 1 : 0;
@@ -103,7 +82,7 @@ TEST_P(ViewedScenes, ShowTheirGeometryAndRelightOnlyAsTheLightMoves) {
 
 INSTANTIATE_TEST_SUITE_P(
     Fixtures, ViewedScenes,
-    ::testing::Values(ViewedScene{"no_camera_no_light.ase", {"Light Nothing", "Camera is Nothing"}, "facegroup 1",
+    ::testing::Values(ViewedScene{"no_camera_no_light.ase", {"Report: Light Nothing", "Report: Camera is Nothing"}, "facegroup 1",
                                   false},
                       // Without a material table the report still counts no face group.
                       ViewedScene{"no_materials.ase", {}, "facegroup 0", true},
@@ -143,8 +122,8 @@ TEST_F(SceneViewTest, AMeshBeyondWhatOneDrawTakesIsReadWholeAndDrawnWithItsLight
   SetMaxTextureSizeForTest(2048);
   WriteTextFile("wall.ase", WallScene(175, 200));
   g_launch_options.scene_path = "wall.ase";
-  ASSERT_TRUE(StartViewer(nullptr));
-  EXPECT_TRUE(EndCaptureMessageBoxes().empty());
+  ViewerFixture::Start();
+  EXPECT_TRUE(TakeBoxes().empty());
   const GeomObject* wall = g_scene->geom_objects;
   ASSERT_NE(wall, nullptr);
   EXPECT_EQ(wall->face_count, 70000u);
@@ -154,8 +133,7 @@ TEST_F(SceneViewTest, AMeshBeyondWhatOneDrawTakesIsReadWholeAndDrawnWithItsLight
   for (uint32_t k = 0; k < LightmapSliceCount(wall->face_count); ++k) {
     EXPECT_NE(wall->face_groups->lightmap[k].surface, nullptr) << "slice " << k;
   }
-  g_renderer->RenderFrame();
-  const Frame frame = LastFrame();
+  const Frame frame = Render();
   // The wall's rows on screen, bottom to top; each tenth must be covered and lit unevenly.
   int top = frame.height, bottom = 0;
   for (int y = 44; y < frame.height; ++y) {
@@ -175,19 +153,17 @@ TEST_F(SceneViewTest, AMeshBeyondWhatOneDrawTakesIsReadWholeAndDrawnWithItsLight
 // from its own vertices: the same picture either way.
 TEST_F(SceneViewTest, GroupsDrawAlikeFromTheirVertexBufferAndFromTheirOwnVertices) {
   Start("static_light.ase");
-  g_renderer->RenderFrame();
-  const std::vector<uint8_t> from_buffer = BelowCounter(LastFrame());
+  const std::vector<uint8_t> from_buffer = BelowCounter(Render());
   const FaceGroup* group = g_scene->geom_objects->face_groups;
   EXPECT_TRUE(group->lightmap_vertex_buffer != nullptr && group->lightmap_vertices == nullptr);
   SetVertexBufferFailureForTest(D3DERR_VBUF_CREATE_FAILED);
   g_renderer->ApplyScene(g_scene);
-  g_renderer->RenderFrame();
+  const Frame from_vertices = Render();
   ResetGraphicsTestHooks();
   group = g_scene->geom_objects->face_groups;
   EXPECT_TRUE(group->lightmap_vertex_buffer == nullptr && group->lightmap_vertices != nullptr);
-  EXPECT_TRUE(BelowCounter(LastFrame()) == from_buffer);
-  EXPECT_TRUE(EndCaptureMessageBoxes().empty()) << "a buffer that cannot be made shows no box";
-  BeginCaptureMessageBoxes();
+  EXPECT_TRUE(BelowCounter(from_vertices) == from_buffer);
+  EXPECT_TRUE(TakeBoxes().empty()) << "a buffer that cannot be made shows no box";
 }
 
 TEST_F(SceneViewTest, WheelHomeAndFReachTheView) {
@@ -196,16 +172,13 @@ TEST_F(SceneViewTest, WheelHomeAndFReachTheView) {
   const float distance = scene_camera->orbit_distance;
   SDL_Event wheel = {};
   wheel.type = SDL_MOUSEWHEEL;
-  wheel.wheel.windowID = SDL_GetWindowID(GetSdlWindow(g_main_window));
   wheel.wheel.y = 2;
-  SDL_PushEvent(&wheel);
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  PushToWindow(wheel);
   EXPECT_NEAR(scene_camera->orbit_distance, distance * 0.81f, distance * 1e-5f);
-  MainWindowProc(g_main_window, WM_KEYDOWN, 'F', 0);
+  Send(WM_KEYDOWN, 'F');
   ASSERT_NE(g_renderer->camera, scene_camera);
   ExpectVectorNear(g_renderer->camera->target, {0, 10, 0});  // the middle of floor and wall
-  MainWindowProc(g_main_window, WM_KEYDOWN, VK_HOME, 0);
+  Send(WM_KEYDOWN, VK_HOME);
   EXPECT_FLOAT_EQ(scene_camera->orbit_distance, distance);
 }
 

@@ -1,5 +1,6 @@
 #include "tests/test_support.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -84,4 +85,11 @@ void CopyDefaultScene(const std::string& folder) {
   for (const char* name : DEFAULT_SCENE_FILES) {
     WriteTextFile(folder + "/" + name, ReadTextFile(std::string(KESTREL_SOURCE_DIR) + "/assets/" + name));
   }
+}
+
+CommandRun RunBuiltProgram(const std::string& program, const std::string& args, const std::string& prefix) {
+  const std::string command = prefix + " '" + BinaryDirPath(program) + "' " + args + " >stdout.txt 2>stderr.txt";
+  const int raw = std::system(command.c_str());
+  return CommandRun{WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), ReadTextFile("stdout.txt"),
+                    ReadTextFile("stderr.txt")};
 }

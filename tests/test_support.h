@@ -47,6 +47,13 @@ extern const char* const DEFAULT_SCENE_FILES[DEFAULT_SCENE_FILE_COUNT];
 // Copies every one of them from assets/ into folder.
 void CopyDefaultScene(const std::string& folder);
 std::string BinaryDirPath(const std::string& name);
+// A built program run in the working folder with args (as a shell writes them), after prefix (a command
+// that runs it, such as timeout); standard output and error land in stdout.txt and stderr.txt.
+struct CommandRun {
+  int status;  // the exit status, or 128 + the signal that ended it
+  std::string out, err;
+};
+CommandRun RunBuiltProgram(const std::string& program, const std::string& args, const std::string& prefix = "");
 
 // Each component within tolerance (0: exactly equal), reported per component.
 void ExpectVectorNear(const Vector3& got, const Vector3& want, float tolerance = 1e-5f);

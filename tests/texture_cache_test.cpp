@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "render/default_material.h"
-#include "render/renderer.h"
 #include "scene/ase_scene.h"
 #include "tests/device_test_support.h"
 #include "tests/image_fixtures.h"
@@ -19,31 +18,23 @@
 
 namespace {
 
-class TextureCacheTest : public DeviceTest {
+class TextureCacheTest : public FullScreenDeviceTest {
  protected:
-  void SetUp() override {
-    DeviceTest::SetUp();
-    ASSERT_TRUE(renderer_.CreateFullscreenDevice(window_, 640, 480, 16, IID_IDirect3DHALDevice));
-  }
   void TearDown() override {
     DestroyTextureCache();
     ReleaseDefaultMaterialTextures();
-    renderer_.ReleaseDevice();
-    DeviceTest::TearDown();
+    FullScreenDeviceTest::TearDown();
   }
 
   ScopedTempDir dir_;
-  Renderer renderer_;
 };
 
 // 2 x 2 pixels with alpha, top row first: R, G, B, A.
 const uint8_t RGBA[] = {0xF0, 0x20, 0x10, 0xFF, 0x0F, 0x1F, 0x8F, 0x7F,
                         0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x10};
 std::string RgbaTiff() {
-  return BuildTiff(std::string(reinterpret_cast<const char*>(RGBA), sizeof(RGBA)),
-                   {{256, TIFF_TYPE_SHORT, {2}}, {257, TIFF_TYPE_SHORT, {2}}, {258, TIFF_TYPE_SHORT, {8, 8, 8, 8}},
-                    {262, TIFF_TYPE_SHORT, {2}}, {273, TIFF_TYPE_LONG, {TIFF_DATA_OFFSET}},
-                    {278, TIFF_TYPE_SHORT, {2}}, {279, TIFF_TYPE_LONG, {16}}, {338, TIFF_TYPE_SHORT, {2}}});
+  return OneStripTiff(std::string(reinterpret_cast<const char*>(RGBA), sizeof(RGBA)), 2, 2, {8, 8, 8, 8}, 2,
+                      {{338, TIFF_TYPE_SHORT, {2}}});
 }
 
 // The surface's texels, rows in memory order.
@@ -100,13 +91,7 @@ TEST_F(TextureCacheTest, ReadsEachFileOnceAndFindsEntriesByExactName) {
 
   // A file whose reader fails is read, and its box shown, once under all its names until the cache is
   // emptied (a new device, another scene), when it is tried again.
-  WriteTextFile("deep.tif", BuildTiff(std::string(48, '\0'), {{256, TIFF_TYPE_SHORT, {2}},
-                                                               {257, TIFF_TYPE_SHORT, {2}},
-                                                               {258, TIFF_TYPE_SHORT, {16}},
-                                                               {262, TIFF_TYPE_SHORT, {2}},
-                                                               {273, TIFF_TYPE_LONG, {TIFF_DATA_OFFSET}},
-                                                               {278, TIFF_TYPE_SHORT, {2}},
-                                                               {279, TIFF_TYPE_LONG, {48}}}));
+  WriteTextFile("deep.tif", OneStripTiff(std::string(48, '\0'), 2, 2, {16}, 2));
   for (int pass = 0; pass < 2; ++pass) {
     BeginCaptureMessageBoxes();
     for (const char* name : {"deep.tif", "./deep.tif", "deep.tif", "C:\\maps\\deep.tif"}) LoadTexture(renderer_.device, name);
@@ -126,13 +111,7 @@ TEST_F(TextureCacheTest, APictureNotReadTakesOnePixelAndIsRefusedWhereItsClaimWo
   } cases[] = {{64, 64, true}, {65, 8, false}, {8, 65, false}, {1, 1, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
-    WriteTextFile("grey.tif", BuildTiff(std::string(4, '\0'), {{256, TIFF_TYPE_SHORT, {c.width}},
-                                                               {257, TIFF_TYPE_SHORT, {c.height}},
-                                                               {258, TIFF_TYPE_SHORT, {8}},
-                                                               {262, TIFF_TYPE_SHORT, {1}},
-                                                               {273, TIFF_TYPE_LONG, {TIFF_DATA_OFFSET}},
-                                                               {278, TIFF_TYPE_SHORT, {c.height}},
-                                                               {279, TIFF_TYPE_LONG, {4}}}));
+    WriteTextFile("grey.tif", OneStripTiff(std::string(4, '\0'), c.width, c.height, {8}, 1));
     BeginCaptureMessageBoxes();
     LoadTexture(renderer_.device, "grey.tif");
     EXPECT_EQ(EndCaptureMessageBoxes().size(), 1u);

@@ -1,7 +1,6 @@
-// The real start-up, headless, on the default scene in a private working folder: what it writes, what
-// it draws, and what the window procedure does with drags, keys, the menu and window changes.
+// The viewer on the default scene: what the window procedure does with drags, keys, File/Open, start-up
+// files that cannot be shown, and window changes.
 #include <SDL.h>
-#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -10,11 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "animation/animation_eval.h"
-#include "app/command_line.h"
 #include "app/device_picker.h"
 #include "app/scene_open.h"
-#include "app/win_main.h"
 #include "lightmap/lightmap.h"
 #include "platform/test_hooks.h"
 #include "platform/ui_internal.h"
@@ -23,135 +19,25 @@
 #include "scene/ase_scene.h"
 #include "test_support.h"
 #include "tests/image_fixtures.h"
+#include "tests/viewer_fixture.h"
 
 namespace {
 
-struct Frame {
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> rgba;
-
-  const uint8_t* At(int x, int y) const { return &rgba[static_cast<size_t>((y * width + x) * 4)]; }
-  bool IsClearBlue(int x, int y) const {
-    const uint8_t* p = At(x, y);
-    return p[0] == 0 && p[1] == 0 && p[2] == 255;
-  }
-};
-
-// Starts the viewer in a fresh folder holding the default scene; every test ends with the window closed.
-class ViewerTest : public ::testing::Test {
+class ViewerTest : public ViewerFixture {
  protected:
-  void SetUp() override {
-    CopyDefaultScene(dir_.path());
-    g_launch_options = LaunchOptions();
-    BeginCaptureMessageBoxes();
-    KeepPresentedFrames(true);
-  }
-  void TearDown() override {
-    if (g_main_window != nullptr) {
-      DestroyWindow(g_main_window);
-      RunMessageLoop();
-    }
-    EXPECT_EQ(g_renderer, nullptr);
-    EXPECT_EQ(g_scene, nullptr);
-    KeepPresentedFrames(false);
-    EndCaptureMessageBoxes();
-    ResetGraphicsTestHooks();
-    ClearQueuedAnswers();
-  }
-
-  void Start() {
-    ASSERT_TRUE(StartViewer(nullptr));
-    ASSERT_NE(g_renderer, nullptr);
-  }
-  Frame Render() {
-    g_renderer->RenderFrame();
-    Frame frame;
-    EXPECT_TRUE(GetLastPresentedFrame(&frame.width, &frame.height, &frame.rgba));
-    return frame;
-  }
-  LRESULT Send(UINT message, WPARAM wparam, LPARAM lparam = 0) {
-    return MainWindowProc(g_main_window, message, wparam, lparam);
-  }
-  static LPARAM At(int x, int y) { return static_cast<LPARAM>(static_cast<uint32_t>(x) | static_cast<uint32_t>(y) << 16); }
-  static void Pump() {
-    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
-  }
-  static std::vector<std::string> TakeBoxes() {
-    std::vector<std::string> texts;
-    for (const CapturedMessageBox& box : EndCaptureMessageBoxes()) texts.push_back(box.caption + ": " + box.text);
-    BeginCaptureMessageBoxes();
-    return texts;
-  }
-  static std::string Title() {
-    char title[128] = {};
-    GetWindowTextA(g_main_window, title, sizeof title);
-    return title;
-  }
-  static std::vector<float> ViewMatrix() {
-    D3DMATRIX m = {};
-    if (g_renderer->device != nullptr) g_renderer->device->GetTransform(D3DTRANSFORMSTATE_VIEW, &m);
-    const float* values = &m._11;
-    return std::vector<float>(values, values + 16);
-  }
   static void ResizeWindow(int width, int height) {
     SDL_Event event = {};
     event.type = SDL_WINDOWEVENT;
-    event.window.windowID = SDL_GetWindowID(GetSdlWindow(g_main_window));
     event.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
     event.window.data1 = width;
     event.window.data2 = height;
-    SDL_PushEvent(&event);
-    Pump();
+    PushToWindow(event);
   }
-  // A drag that moves all three orbit values away from the scene camera's.
-  void Drag() {
-    Send(WM_LBUTTONDOWN, MK_LBUTTON, At(100, 100));
-    Send(WM_MOUSEMOVE, MK_LBUTTON, At(150, 105));
-    Send(WM_MOUSEMOVE, MK_RBUTTON, At(160, 105));
-  }
-
-  ScopedTempDir dir_;
 };
 
-TEST_F(ViewerTest, StartUpWritesTheReportsAndDrawsTheSceneWithItsCounter) {
-  g_launch_options.frame_limit = 3;
-  EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 1), 0);
-  EXPECT_EQ(g_frames_rendered, 3u);
-  EXPECT_EQ(g_run_failure, RunFailure::NONE);
-  EXPECT_NE(ReadTextFile("test.txt").find("Camera Num = 1"), std::string::npos);
-  const std::string trace = ReadTextFile("out.txt");
-  EXPECT_NE(trace.find("Omni01 *CONTROL_POS_TRACK"), std::string::npos);
-  EXPECT_EQ(ReadTextFile("Banner.txt").substr(0, 29), "VERTEX 0 \"Cap\"  Weight 1.0000");
-
-  Frame frame;
-  ASSERT_TRUE(GetLastPresentedFrame(&frame.width, &frame.height, &frame.rgba));
-  ASSERT_GT(frame.height, 100);
-  // The room fills much of the view; "FPS 0" is drawn in pure red from (10, 10), nowhere further right.
-  int scene_pixels = 0, red_near = 0, red_far = 0;
-  for (int y = 40; y < frame.height; y += 4)
-    for (int x = 0; x < frame.width; x += 4) scene_pixels += frame.IsClearBlue(x, y) ? 0 : 1;
-  auto red = [&frame](int x, int y) { return frame.At(x, y)[0] > 200 && frame.At(x, y)[1] < 60 && frame.At(x, y)[2] < 60; };
-  for (int y = 10; y < 24; ++y)
-    for (int x = 10; x < 60; ++x) red_near += red(x, y), red_far += red(x + 300, y);
-  EXPECT_GT(scene_pixels, (frame.width / 4) * (frame.height / 4) / 3);
-  EXPECT_GT(red_near, 10);
-  EXPECT_EQ(red_far, 0);
-}
-
 std::vector<uint16_t> FirstGroupTexels() {
-  std::vector<uint16_t> pixels;
-  GroupLightmap* lightmap = g_scene->geom_objects->face_groups->lightmap;
-  if (lightmap == nullptr || lightmap->surface == nullptr) return pixels;
-  DDSURFACEDESC2 desc = {};
-  desc.dwSize = DDSURFACEDESC2_SIZE;
-  if (FAILED(lightmap->surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) return pixels;
-  for (DWORD row = 0; row < desc.dwHeight; ++row) {
-    const uint16_t* line = reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(desc.lpSurface) + row * desc.lPitch);
-    pixels.insert(pixels.end(), line, line + desc.dwWidth);
-  }
-  lightmap->surface->Unlock(nullptr);
-  return pixels;
+  const GroupLightmap* lightmap = g_scene->geom_objects->face_groups->lightmap;
+  return lightmap == nullptr ? std::vector<uint16_t>{} : LockedTexels(lightmap->surface);
 }
 
 TEST_F(ViewerTest, DragsOrbitOnlyWithExactlyOneButtonAndKeysMoveTheLight) {
@@ -190,9 +76,6 @@ TEST_F(ViewerTest, DragsOrbitOnlyWithExactlyOneButtonAndKeysMoveTheLight) {
   }
   for (int i = 0; i < 6; ++i) Send(WM_KEYDOWN, VK_LEFT);
   EXPECT_NE(FirstGroupTexels(), lit_before) << "moving the light relights";
-  EXPECT_EQ(g_renderer->lighting_off, 1) << "start-up switches lighting off once";
-  EXPECT_EQ(Send(WM_KEYDOWN, VK_SPACE), 0);
-  EXPECT_EQ(g_renderer->lighting_off, 0);
   // Escape closes (Alt+F4 too: tests/scene_opening_test.cpp).
   Send(WM_KEYDOWN, VK_ESCAPE);
   EXPECT_EQ(g_renderer, nullptr);
@@ -203,16 +86,12 @@ TEST_F(ViewerTest, DragsOrbitOnlyWithExactlyOneButtonAndKeysMoveTheLight) {
 // another picture.
 TEST_F(ViewerTest, FileOpenReplacesTheSceneWithItsBitmapsAnimationAndTitle) {
   Start();
-  for (int i = 0; i < 3; ++i) g_renderer->RenderFrame();
+  Render(3);
   // Past the 127 characters a Win32 caller often allows: the choice is still taken, not read as Cancel.
   const std::string other = "other-" + std::string(150, 'x');
   std::filesystem::create_directory(other);
   std::filesystem::copy_file(TestDataPath("scenes/panel.ase"), other + "/panel.ase");
-  const std::vector<TiffTag> one_pixel = {
-      {256, TIFF_TYPE_SHORT, {1}}, {257, TIFF_TYPE_SHORT, {1}}, {258, TIFF_TYPE_SHORT, {8, 8, 8}},
-      {262, TIFF_TYPE_SHORT, {2}}, {273, TIFF_TYPE_LONG, {TIFF_DATA_OFFSET}}, {278, TIFF_TYPE_SHORT, {1}},
-      {279, TIFF_TYPE_LONG, {3}}};
-  WriteTextFile(other + "/panel.tif", BuildTiff(std::string("\0\xFF\0", 3), one_pixel));  // green
+  WriteTextFile(other + "/panel.tif", OneStripTiff(std::string("\0\xFF\0", 3), 1, 1, {8, 8, 8}, 2));  // green
   QueueOpenFileAnswer(dir_.path() + "/" + other + "/panel.ase");
   EXPECT_EQ(Send(WM_COMMAND, FILE_OPEN_COMMAND), 0);
   EXPECT_EQ(TakeBoxes(), std::vector<std::string>{});
@@ -225,11 +104,10 @@ TEST_F(ViewerTest, FileOpenReplacesTheSceneWithItsBitmapsAnimationAndTitle) {
   EXPECT_NE(ReadTextFile("out.txt").find("Lamp *CONTROL_POS_TRACK"), std::string::npos);
   EXPECT_NE(ReadTextFile("test.txt").find("Panel"), std::string::npos);
   const Frame first = Render();
-  const uint8_t* middle = first.At(first.width / 2, first.height / 2);
-  EXPECT_TRUE(middle[0] == 0 && middle[1] > 0 && middle[2] == 0) << "the panel fills the middle in the new bitmap's green";
-  EXPECT_TRUE(first.IsClearBlue(5, first.height - 5));
-  for (int i = 0; i < 5; ++i) g_renderer->RenderFrame();
-  EXPECT_NE(std::memcmp(Render().At(first.width / 2, first.height / 2), first.At(first.width / 2, first.height / 2), 3), 0)
+  const Rgb middle = first.At(first.width / 2, first.height / 2);
+  EXPECT_TRUE((middle & 0xFF00FF) == 0 && middle != 0) << "the panel fills the middle in the new bitmap's green";
+  EXPECT_EQ(first.At(5, first.height - 5), Rgb(0, 0, 255));
+  EXPECT_NE(Render(6).At(first.width / 2, first.height / 2), middle)
       << "the new scene's light plays";
 }
 
@@ -269,30 +147,27 @@ TEST_F(ViewerTest, FilesThatCannotBeOpenedAndACancelledDialogKeepTheSceneAndItsV
   EXPECT_EQ(Title(), "KESTREL - light.ase");
 }
 
-TEST_F(ViewerTest, WithoutASceneTheBoxNamesThePathAndKeysDoNothing) {
-  g_launch_options.scene_path = "missing.ase";
-  Start();
-  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{"Report: Cannot open \"missing.ase\": there is no such file."});
-  EXPECT_EQ(g_scene, nullptr);
-  Send(WM_KEYDOWN, VK_LEFT);
-  Send(WM_MOUSEMOVE, MK_LBUTTON, At(300, 300));
-  const Frame frame = Render();
-  EXPECT_TRUE(frame.IsClearBlue(frame.width / 2, frame.height / 2));
-  // File/Open then loads a scene into the empty window.
-  EXPECT_TRUE(ReplaceScene("light.ase"));
-  EXPECT_NE(g_renderer->camera, nullptr);
-}
-
-// In a window a start-up file that is no scene is named in a box, like one that cannot be opened, and
-// the window waits empty for File/Open rather than showing an empty scene.
+// A start-up file that cannot be opened or is no scene is named in a box, and the window waits empty
+// (no report, keys and drags do nothing) for File/Open rather than showing an empty scene.
 TEST_F(ViewerTest, AStartUpFileThatIsNoSceneIsNamedAndLeavesTheWindowEmpty) {
   WriteTextFile("empty.ase", "");
-  g_launch_options.scene_path = "empty.ase";
-  Start();
-  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{"Report: Cannot open \"empty.ase\": it is not a scene file (it is empty)."});
-  EXPECT_EQ(g_scene, nullptr);
-  EXPECT_FALSE(FileExists("test.txt"));
-  EXPECT_TRUE(ReplaceScene("light.ase"));
+  for (const char* file : {"missing.ase", "empty.ase"}) {
+    g_launch_options.scene_path = file;
+    Start();
+    EXPECT_EQ(TakeBoxes(), std::vector<std::string>{std::string("Report: Cannot open \"") + file + "\": " +
+                                                    (file[0] == 'm' ? "there is no such file." : "it is not a scene file (it is empty).")});
+    EXPECT_EQ(g_scene, nullptr);
+    EXPECT_FALSE(FileExists("test.txt"));
+    Send(WM_KEYDOWN, VK_LEFT);
+    Send(WM_MOUSEMOVE, MK_LBUTTON, At(300, 300));
+    const Frame frame = Render();
+    EXPECT_EQ(frame.At(frame.width / 2, frame.height / 2), Rgb(0, 0, 255));
+    EXPECT_TRUE(ReplaceScene("light.ase"));
+    EXPECT_NE(g_renderer->camera, nullptr);
+    DestroyWindow(g_main_window);
+    RunMessageLoop();
+    std::remove("test.txt");
+  }
 }
 
 // Every device re-creation keeps the user's orbit; the projection follows the window's shape.
@@ -366,7 +241,7 @@ TEST_F(ViewerTest, AWindowTooLargeForASurfaceShowsOneBoxAndWaitsForTheNextSize) 
   ASSERT_NE(g_renderer->GetDevice(), nullptr);
   const Frame frame = Render();
   EXPECT_EQ(frame.width, 640);
-  EXPECT_FALSE(frame.IsClearBlue(frame.width / 2, frame.height / 2) && frame.IsClearBlue(10, frame.height - 10));
+  EXPECT_FALSE(frame.At(frame.width / 2, frame.height / 2) == Rgb(0, 0, 255) && frame.At(10, frame.height - 10) == Rgb(0, 0, 255));
   EXPECT_TRUE(TakeBoxes().empty());
 }
 
@@ -408,7 +283,7 @@ TEST_F(ViewerTest, AMinimisedWindowShowsNoBoxAndRendersNothingUntilRestored) {
   EXPECT_NE(g_scene->geom_objects->face_groups->lightmap, nullptr) << "the restored device gets the scene";
   EXPECT_EQ(ViewMatrix(), view);
   EXPECT_TRUE(RenderIdleFrame());
-  EXPECT_FALSE(Render().IsClearBlue(320, 400));
+  EXPECT_NE(Render().At(320, 400), Rgb(0, 0, 255));
   EXPECT_TRUE(TakeBoxes().empty());
 }
 

@@ -1,25 +1,15 @@
 // Watching and inspecting, driven as a user does: the view modes against the normal picture of the
 // default scene, Direct3D lighting that lights instead of blackening, the transport keys and their
-// menu commands, the panel and cheatsheet over the picture, the command line's view options, and
-// --info against the counts of the test scenes.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
+// menu commands, the panel and cheatsheet over the picture, and --info against the counts of the test
+// scenes.
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "animation/animation_eval.h"
-#include "app/command_line.h"
-#include "app/view_keys.h"
-#include "app/win_main.h"
-#include "render/renderer.h"
 #include "render/view_modes.h"
 #include "resources/resource_ids.h"
-#include "scene/ase_scene.h"
-#include "tests/device_test_support.h"
-#include "tests/test_support.h"
+#include "tests/viewer_fixture.h"
 
 namespace {
 
@@ -28,10 +18,11 @@ constexpr int BELOW_COUNTER = 44;
 
 struct Picture {
   Frame frame;
-  bool operator==(const Picture& other) const {
-    const size_t skip = static_cast<size_t>(BELOW_COUNTER) * frame.width * 4;
-    return frame.width == other.frame.width && frame.height == other.frame.height &&
-           std::equal(frame.rgba.begin() + skip, frame.rgba.end(), other.frame.rgba.begin() + skip);
+  Picture(Frame f) : frame(std::move(f)) {}  // NOLINT: every rendered frame is a picture
+  friend bool operator==(const Picture& a, const Picture& b) {
+    const size_t skip = static_cast<size_t>(BELOW_COUNTER) * a.frame.width * 4;
+    return a.frame.width == b.frame.width && a.frame.height == b.frame.height &&
+           std::equal(a.frame.rgba.begin() + skip, a.frame.rgba.end(), b.frame.rgba.begin() + skip);
   }
   bool IsClear(int x, int y) const { return frame.At(x, y) == Rgb(0, 0, 255); }
   int Channel(int x, int y, int c) const { return frame.rgba[(static_cast<size_t>(y) * frame.width + x) * 4 + c]; }
@@ -49,33 +40,7 @@ struct Picture {
   }
 };
 
-class WatchTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    CopyDefaultScene(dir_.path());
-    g_launch_options = LaunchOptions();
-    g_view_launch = ViewLaunch();
-    animation_frame = 0;
-    BeginCaptureMessageBoxes();
-    KeepPresentedFrames(true);
-  }
-  void TearDown() override {
-    if (g_main_window != nullptr) {
-      DestroyWindow(g_main_window);
-      RunMessageLoop();
-    }
-    KeepPresentedFrames(false);
-    EndCaptureMessageBoxes();
-  }
-  void Start() { ASSERT_TRUE(StartViewer(nullptr)); }
-  Picture Render(int frames = 1) {
-    for (int i = 0; i < frames; ++i) g_renderer->RenderFrame();
-    return Picture{LastFrame()};
-  }
-  void Send(UINT message, WPARAM wparam) { MainWindowProc(g_main_window, message, wparam, 0); }
-
-  ScopedTempDir dir_;
-};
+using WatchTest = ViewerFixture;
 
 TEST_F(WatchTest, EachViewModeShowsItsPartOfTheNormalPicture) {
   Start();
@@ -281,50 +246,7 @@ TEST_F(WatchTest, LongPanelsScrollWithinTheirLines) {
   EXPECT_EQ(g_view.panel_scroll, 0);
 }
 
-CommandLine Parse(std::vector<std::string> words) {
-  words.insert(words.begin(), "kestrel");
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(&word[0]);
-  CommandLine command = ParseCommandLine(static_cast<int>(argv.size()), argv.data());
-  // The strings die here; only the parsed values are read.
-  command.launch = LaunchOptions();
-  command.info_path = nullptr;
-  return command;
-}
-
-TEST(WatchCommandLine, ViewOptionsParseAndBadValuesAreUsageErrors) {
-  const CommandLine command =
-      Parse({"--view", "wireframe", "--frame", "42", "--speed", "1/4", "--panel", "--lighting", "--frames", "3"});
-  ASSERT_EQ(command.action, CommandLineAction::RUN) << command.error;
-  EXPECT_EQ(command.view.mode, ViewMode::WIREFRAME);
-  EXPECT_TRUE(command.view.hold_frame && command.view.panel && command.view.lighting);
-  EXPECT_EQ(command.view.frame, 42u);
-  EXPECT_EQ(command.view.speed, 0.25);
-  EXPECT_EQ(Parse({"--info", "x.ase"}).action, CommandLineAction::SHOW_INFO);
-  for (const std::vector<std::string>& bad :
-       std::vector<std::vector<std::string>>{{"--view", "shaded"}, {"--view"}, {"--frame", "-1"}, {"--frame", "1x"},
-                                             {"--speed", "9"}, {"--speed", "0"}, {"--info"}}) {
-    const CommandLine parsed = Parse(bad);
-    EXPECT_EQ(parsed.action, CommandLineAction::USAGE_ERROR) << bad[0];
-    EXPECT_EQ(parsed.error.find('\n'), std::string::npos);
-  }
-  const std::string help = UsageText();
-  for (const char* word : {"--view", "--frame", "--speed", "--panel", "--lighting", "--info", "K ", "J and L",
-                           "- and =", "Backspace", "1 2 3 4", "I shows", "[ and ]", "F1"}) {
-    EXPECT_NE(help.find(word), std::string::npos) << word;
-  }
-}
-
-struct InfoRun {
-  int status;
-  std::string out;
-};
-
-InfoRun RunInfo(const std::string& path) {
-  const std::string command = "'" + BinaryDirPath("kestrel_sse") + "' --info '" + path + "' >info.txt 2>/dev/null";
-  const int raw = std::system(command.c_str());
-  return InfoRun{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadTextFile("info.txt")};
-}
+CommandRun RunInfo(const std::string& path) { return RunBuiltProgram("kestrel_sse", "--info '" + path + "'"); }
 
 TEST(SceneInfo, PrintsTheCountsOfTheTestScenesAndFailsOnNoScene) {
   struct Case {
@@ -343,14 +265,14 @@ TEST(SceneInfo, PrintsTheCountsOfTheTestScenesAndFailsOnNoScene) {
   };
   ScopedTempDir dir;
   for (const Case& c : cases) {
-    const InfoRun run = RunInfo(TestDataPath(std::string("scenes/") + c.scene));
+    const CommandRun run = RunInfo(TestDataPath(std::string("scenes/") + c.scene));
     EXPECT_EQ(run.status, 0) << c.scene;
     EXPECT_EQ(run.out.rfind(std::string("scene ") + c.scene + "\n", 0), 0u) << run.out;
     for (const std::string& line : c.lines) EXPECT_NE(run.out.find(line), std::string::npos) << c.scene << ": " << line;
   }
   // The default scene, beside its textures: each is found, and a name no reader takes is not supported.
   CopyDefaultScene(dir.path());
-  const InfoRun default_scene = RunInfo("light.ase");
+  const CommandRun default_scene = RunInfo("light.ase");
   EXPECT_NE(default_scene.out.find("objects 6, faces 174, vertices 211"), std::string::npos) << default_scene.out;
   EXPECT_NE(default_scene.out.find("  material 0.1: wall.tga (found)"), std::string::npos);
   for (const char* report : {"test.txt", "out.txt", "Banner.txt"}) EXPECT_FALSE(FileExists(report)) << report;
