@@ -27,7 +27,6 @@ namespace {
 
 constexpr D3DCOLOR CLEAR_BLUE = 0x000000FF;
 constexpr COLORREF OVERLAY_RED = 0x000000FF;
-constexpr DWORD LIGHTMAP_VERTEX_FVF = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX2;
 
 }  // namespace
 

@@ -6,12 +6,6 @@
 #include "math/zeroed_array.h"
 #include "scene/ase_scene.h"
 
-namespace {
-
-constexpr DWORD LIGHTMAP_VERTEX_FVF = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX2;
-
-}  // namespace
-
 IDirect3DVertexBuffer7* LightmapVertexBuffer(IDirect3D7* d3d, FaceGroup* group) {
   if (group->lightmap_vertex_buffer != nullptr) return group->lightmap_vertex_buffer;
   const uint64_t vertex_count = uint64_t{group->face_count} * 3;

@@ -8,6 +8,9 @@
 
 struct FaceGroup;
 
+// The layout of a LightmapVertex: position, normal, texture and lightmap coordinates.
+constexpr DWORD LIGHTMAP_VERTEX_FVF = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX2;
+
 // The group's buffer, made and filled from its lightmap vertices at the first call. Whoever wants to
 // change the vertices afterwards locks the buffer, or releases the group's lightmaps and builds them
 // again.
