@@ -4,8 +4,9 @@
 // fail as GDI does, never crash.
 // DrawTextA blocks (panels, cheatsheets) come back every frame with nearly the same lines, and setting
 // up their thousands of letter strokes each frame costs a software rasteriser a good part of a cheap
-// frame: each line is drawn once into a strip of a texture kept per context, and the block is then
-// one textured quad a line, all in one draw, with the very pixels the strokes would have left.
+// frame: each line is drawn once into a strip of a texture kept per context, with the very pixels the
+// strokes would have left, and the block is then its strips copied onto the target (or, where a copy
+// cannot do, one textured quad a line, all in one draw).
 #include <stb/stb_easy_font.h>
 
 #include <algorithm>
@@ -52,6 +53,7 @@ struct GdiContext {
     uint64_t last_used = 0;
   };
   GLuint strip_texture = 0;
+  bool can_copy = false;  // the context copies between textures (GL 4.3)
   std::vector<Strip> strips;
   uint64_t strip_clock = 0;
   std::vector<uint8_t> strip_pixels;
@@ -112,6 +114,10 @@ bool PrepareStrips(GdiContext* context) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  GLint major = 0, minor = 0;
+  glGetIntegerv(GL_MAJOR_VERSION, &major);
+  glGetIntegerv(GL_MINOR_VERSION, &minor);
+  context->can_copy = major > 4 || (major == 4 && minor >= 3);
   if (DrainGlErrors()) {
     glDeleteTextures(1, &context->strip_texture);
     context->strip_texture = 0;
@@ -153,7 +159,8 @@ int StripFor(GdiContext* context, const GdiContext::Run& run, char* line, size_t
     const int y0 = static_cast<int>(FONT_SCALE * v[1]), y1 = std::min(LINE_PX, static_cast<int>(FONT_SCALE * v[9]));
     for (int row = std::max(0, y0); row < y1; ++row) {
       for (int column = std::max(0, x0); column < x1; ++column) {
-        PutColour(pixels + (size_t(row) * width + column) * 4, run.text_colour, 255);
+        // Rows bottom up, as GL keeps them, so that a strip can be copied as it is.
+        PutColour(pixels + (size_t(LINE_PX - 1 - row) * width + column) * 4, run.text_colour, 255);
       }
     }
   }
@@ -176,20 +183,32 @@ bool DrawRunInStrips(Gl2dPrograms* programs, GdiContext* context, const GdiConte
   NoteGlStateChanged();
   context->rects.clear();
   const float texture_height = static_cast<float>(STRIP_COUNT * LINE_PX);
+  // An opaque block wholly on the target is copied strip by strip, which a software rasteriser does
+  // as a plain memory copy; anything else is drawn.
+  const bool copy = context->can_copy && run.background_mode == OPAQUE && run.x >= 0 && run.y >= 0 &&
+                    run.x + block_width <= width && run.y + line_count * LINE_PX <= height;
   char* line = text;
   for (int i = 0; i < line_count; ++i) {
     char* end = std::strchr(line, '\n');
     if (end != nullptr) *end = '\0';
     const int strip = StripFor(context, run, line, std::strlen(line), block_width);
     // y runs down in GDI and up in GL; the strip's first row is the line's top.
-    const float top = static_cast<float>(height - (run.y + i * LINE_PX));
-    context->rects.push_back(Rect2d{static_cast<float>(run.x), top - LINE_PX, static_cast<float>(run.x + block_width),
-                                    top, 0, (strip + 1) * LINE_PX / texture_height,
-                                    block_width / static_cast<float>(STRIP_TEXTURE_WIDTH),
-                                    strip * LINE_PX / texture_height});
+    const int top = height - (run.y + i * LINE_PX);
+    if (copy) {
+      glCopyImageSubData(context->strip_texture, GL_TEXTURE_2D, 0, 0, strip * LINE_PX, 0,
+                         context->surface->colour_texture, GL_TEXTURE_2D, 0, run.x, top - LINE_PX, 0, block_width,
+                         LINE_PX, 1);
+    } else {
+      context->rects.push_back(Rect2d{static_cast<float>(run.x), static_cast<float>(top - LINE_PX),
+                                      static_cast<float>(run.x + block_width), static_cast<float>(top), 0,
+                                      strip * LINE_PX / texture_height,
+                                      block_width / static_cast<float>(STRIP_TEXTURE_WIDTH),
+                                      (strip + 1) * LINE_PX / texture_height});
+    }
     if (end == nullptr) break;
     line = end + 1;
   }
+  if (copy) return true;
   const float white[4] = {1, 1, 1, 1};
   Draw2dRects(programs, width, height, context->rects.data(), context->rects.size(), context->strip_texture, white,
               run.background_mode != OPAQUE);
