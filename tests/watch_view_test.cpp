@@ -4,6 +4,7 @@
 // scenes.
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -213,6 +214,27 @@ TEST_F(WatchTest, PanelIsOneBoxOfItsLinesDrawnThroughTheDeviceContext) {
   EXPECT_EQ(DrawTextA(dc, "A", 1, nullptr, 0), 0);
   g_renderer->back_buffer->ReleaseDC(dc);
   EXPECT_EQ(DrawTextA(dc, "A", 1, &at, 0), 0) << "a released context draws nothing";
+}
+
+TEST_F(WatchTest, PanelLinesKeptInTheContextDrawAsTheirStrokesAndFollowTheFrame) {
+  g_view_launch.panel = true;
+  g_view_launch.hold_frame = true;
+  Start();
+  const Picture first = Render(2);
+  // FNV-1a of red, green and blue below the counter, taken when each letter stroke was drawn alone.
+  uint64_t hash = 1469598103934665603ull;
+  for (size_t i = static_cast<size_t>(BELOW_COUNTER) * first.frame.width * 4; i < first.frame.rgba.size(); ++i) {
+    if (i % 4 != 3) hash = (hash ^ first.frame.rgba[i]) * 1099511628211ull;
+  }
+  EXPECT_EQ(hash, 0xd57e2cc99ae278bcull);
+  // Another playback line, the cheatsheet's lines over the same context, then the panel again.
+  Send(WM_KEYDOWN, 'L');
+  const Picture stepped = Render(2);
+  EXPECT_FALSE(stepped == first);
+  Send(WM_KEYDOWN, VK_F1);
+  EXPECT_FALSE(Render() == stepped);
+  Send(WM_KEYDOWN, VK_F1);
+  EXPECT_TRUE(Render() == stepped);
 }
 
 TEST_F(WatchTest, LongPanelsScrollWithinTheirLines) {
