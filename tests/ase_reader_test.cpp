@@ -47,8 +47,7 @@ class SceneText {
  private:
   void Vector(const char* label, const Vector3& v) {
     if (v.x == 0 && v.y == 0 && v.z == 0) return;
-    out_ << ' ' << label;
-    out_ << ' ' << v.x << ' ' << v.y << ' ' << v.z;
+    out_ << ' ' << label << ' ' << v.x << ' ' << v.y << ' ' << v.z;
   }
   void Colour(const char* label, const D3DCOLORVALUE& c) {
     Vector(label, {c.r, c.g, c.b});

@@ -163,13 +163,4 @@ TEST(SolveCorners, FailWithTheirOwnMessageWhenNoCornerFits) {
   for (const CornerSlot& slot : corners) EXPECT_TRUE(slot.present == 0 && slot.position.x == 0 && slot.position.z == 0);
 }
 
-TEST(CompleteParallelogram, LeavesPresentCornersAlone) {
-  CornerSlot corners[4] = {{{0, 0, 0}, 1}, {{0, 2, 0}, 1}, {{9, 9, 9}, 1}, {{3, 0, 0}, 1}};
-  CompleteParallelogram(corners);
-  ExpectVectorNear(corners[2].position, MakeVector(9, 9, 9), 0);
-  corners[2].present = 0;
-  CompleteParallelogram(corners);
-  ExpectVectorNear(corners[2].position, MakeVector(3, 2, 0), 0);
-}
-
 }  // namespace

@@ -169,13 +169,6 @@ TEST_F(DeviceTest, LightmapTexturesHoldEveryTileWhereItsVerticesPoint) {
       EXPECT_EQ(object->face_groups->lightmap->surface->state->stale_bottom, c.relit_rows)
           << "the rows that the next upload carries";
     }
-    if (c.caps != 0) {  // three tiles: 8 x 24 widened to 32 x 32
-      GroupLightmap probe = {};
-      IDirectDrawSurface7* surface = CreateLightmapSurface(&probe, renderer.device, 8, 24);
-      ASSERT_NE(surface, nullptr);
-      EXPECT_TRUE(probe.surface_width == 32 && probe.surface_height == 32);
-      surface->Release();
-    }
     for (const FaceGroup* group = object->face_groups; group != nullptr; group = group->next) {
       ASSERT_NE(group->lightmap_vertices, nullptr) << "the group is drawn, with or without its lightmap";
       ASSERT_EQ(group->lightmap->surface != nullptr, c.width != 0);

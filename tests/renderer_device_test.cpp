@@ -90,14 +90,10 @@ std::string StageZero(const FaceGroup& group) {
   const TextureEntry* texture = group.texture;
   if (texture == nullptr || texture->surface == nullptr) return "";
   if (texture->name[0] != '\0') return texture->name;
-  DDSURFACEDESC2 desc = {};
-  desc.dwSize = DDSURFACEDESC2_SIZE;
-  if (FAILED(texture->surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) return "locked";
-  uint16_t texel = 0;
-  std::memcpy(&texel, desc.lpSurface, sizeof texel);
-  texture->surface->Unlock(nullptr);
+  const std::vector<uint16_t> texels = LockedTexels(texture->surface);
+  if (texels.size() < 3) return "locked";
   char hex[8];
-  std::snprintf(hex, sizeof hex, "%04X", texel);
+  std::snprintf(hex, sizeof hex, "%04X", texels[2]);
   return hex;
 }
 

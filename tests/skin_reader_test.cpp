@@ -93,10 +93,7 @@ TEST(SkinReader, SideFileIsTheScenePathWithItsLastFourCharactersReplacedAtAnyLen
        "No skin weights are looked for beside \"abc\": the path is shorter than the four characters that the "
        "side file's name replaces."},
       {"none.ase", "", false, ""},
-      {std::string(124, 'p') + ".ase", std::string(124, 'p') + ".txt", true, ""},
       {std::string(251, 'p') + ".ase", std::string(251, 'p') + ".txt", true, ""},  // the longest name there is
-      {"124", "", true, ""},
-      {"300", "", true, ""},
       {std::to_string(PATH_MAX - 1), "", true, ""},  // the longest path the system opens
   };
   for (const auto& c : cases) {

@@ -35,28 +35,15 @@ std::string Utf16(const std::string& ascii, bool big_endian) {
 
 }  // namespace
 
+// Floats are held to the C library's conversion below; here the integers, a failure that consumes
+// nothing, and the end of the text.
 TEST(TextStream, ConversionsFollowTheFormattedInputRulesAndAFailureConsumesNothing) {
-  struct Case {
-    const char* text;
-    int converted;
-    float value;
-    const char* rest;
-  } cases[] = {
-      {"0.500000", 1, 0.5f, ""},  {"+3.25e+1,", 1, 32.5f, ","}, {".5x", 1, 0.5f, "x"},   {"5.", 1, 5.0f, ""},
-      {"1e", 1, 1.0f, "e"},       {"-", 0, 7.0f, "-"},          {"abc", 0, 7.0f, "abc"}, {"1.#QNAN0", 1, 1.0f, "#QNAN0"},
-      {"1e50", 1, __builtin_inff(), ""}, {"-inf", 1, -__builtin_inff(), ""}, {"", END_OF_FILE, 7.0f, ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    TextStream stream = Open(c.text);
-    float value = 7.0f;
-    EXPECT_EQ(stream.Scan("%f", &value), c.converted);
-    EXPECT_EQ(value, c.value);
-    EXPECT_EQ(Rest(stream), c.rest);
-  }
-  float nan = 0;
-  EXPECT_EQ(Open("nan(123)").Scan("%f", &nan), 1);
-  EXPECT_TRUE(nan != nan);
+  float none = 7.0f;
+  EXPECT_EQ(Open("").Scan("%f", &none), END_OF_FILE);
+  TextStream failed = Open("-abc");
+  EXPECT_EQ(failed.Scan("%f", &none), 0);
+  EXPECT_EQ(none, 7.0f);
+  EXPECT_EQ(Rest(failed), "-abc");
 
   TextStream ints = Open("70000 -5 99999999999 1,2 x");
   int32_t a = 0, b = 0, big = 0, first = 0, kept = 77;
@@ -138,7 +125,8 @@ TEST(TextStream, EveryNumberConvertsToTheStandardConversionsBits) {
       "0.1", "0.3", "3.4028235e38", "3.5e38", "1e-38", "1.17549435e-38", "1e-40", "1.4e-45", "7e-46", "1e-50",
       "123456789012345678901234567890", "0.000000000000000000000001", "1e10", "1e+10", "1e-10", "9.99999999e9",
       "1e11", "2.5e-11", "1e", "1e+", "1e-x", "0x1.8p3", "0X.8P-1", "0x10", "0x", "0x.p1", "inf", "-Infinity",
-      "INFINITE", "nan", "-NaN", "nan(7)", "nan(", "1.#QNAN0", ".", "-.e1", "12abc", "4.000000001",
+      "INFINITE", "nan", "-NaN", "nan(7)", "nan(", "1.#QNAN0", ".", "-.e1", "12abc", "4.000000001", "+3.25e+1,",
+      "1e50", "-inf", "-", "abc",
   };
   // Every form the exporter writes ("%.4f" and the like), and mantissas around the shortcut's limits.
   uint32_t state = 12345;
@@ -168,6 +156,7 @@ TEST(TextStream, EveryNumberConvertsToTheStandardConversionsBits) {
     const int converted = stream.Scan("%f", &value);
     if (expected_length == 0) {
       EXPECT_EQ(converted, 0) << text;
+      EXPECT_EQ(stream.Position(), 0u) << text;
       continue;
     }
     ASSERT_EQ(converted, 1) << text;

@@ -4,7 +4,6 @@
 #include "texture/texture_cache.h"
 
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -37,20 +36,6 @@ std::string RgbaTiff() {
                       {{338, TIFF_TYPE_SHORT, {2}}});
 }
 
-// The surface's texels, rows in memory order.
-std::vector<uint16_t> Texels(const TextureEntry& entry) {
-  DDSURFACEDESC2 locked = {};
-  locked.dwSize = DDSURFACEDESC2_SIZE;
-  if (entry.surface->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr) != DD_OK) return {};
-  std::vector<uint16_t> texels(size_t{entry.width} * entry.height);
-  for (size_t y = 0; y < entry.height; ++y) {
-    std::memcpy(&texels[y * entry.width], static_cast<uint8_t*>(locked.lpSurface) + y * locked.lPitch,
-                entry.width * sizeof(uint16_t));
-  }
-  entry.surface->Unlock(nullptr);
-  return texels;
-}
-
 // Each file is read and uploaded once, however many materials name it and however they spell its path:
 // a name loaded again adds nothing, another spelling of a loaded file shares its surface (the file is
 // rewritten in between, so a second read would show), and a failed load leaves nothing behind.
@@ -64,7 +49,11 @@ TEST_F(TextureCacheTest, ReadsEachFileOnceAndFindsEntriesByExactName) {
   EXPECT_EQ(g_texture_cache, nullptr);
   for (int i = 0; i < 64; ++i) LoadTexture(renderer_.device, "wall.tif");
   ASSERT_NE(g_texture_cache, nullptr);
-  const std::vector<uint16_t> first_texels = Texels(*g_texture_cache);
+  // Each texel keeps the high four bits of A, R, G and B in that order; the picture's bottom row (the
+  // image's last) is the surface's first.
+  EXPECT_EQ(g_texture_cache->width * 10 + g_texture_cache->height, 22);
+  const std::vector<uint16_t> first_texels = LockedTexels(g_texture_cache->surface);
+  EXPECT_EQ(first_texels, (std::vector<uint16_t>{2, 2, 0x0000, 0x1FFF, 0xFF21, 0x7018}));
   WriteTextFile("wall.tif", std::string(RgbaTiff().size(), '\0'));
   for (const char* name : {"wall.bmp", "./wall.tif", "C:\\maps\\wall.tif", "maps/floor.tif", "broken.tif"}) {
     LoadTexture(renderer_.device, name);
@@ -78,7 +67,7 @@ TEST_F(TextureCacheTest, ReadsEachFileOnceAndFindsEntriesByExactName) {
   ASSERT_EQ(names, (std::vector<std::string>{"wall.tif", "./wall.tif", "C:\\maps\\wall.tif", "maps/floor.tif"}));
   EXPECT_EQ(entries[1]->surface, entries[0]->surface);
   EXPECT_EQ(entries[2]->surface, entries[0]->surface);
-  EXPECT_EQ(Texels(*entries[2]), first_texels);
+  EXPECT_EQ(LockedTexels(entries[2]->surface), first_texels);
   EXPECT_NE(entries[3]->surface, entries[0]->surface) << "a file of the same contents is another file";
   EXPECT_EQ(FindTexture("wall.tif"), entries[0]);
   EXPECT_EQ(FindTexture("./wall.tif"), entries[1]);
@@ -118,27 +107,10 @@ TEST_F(TextureCacheTest, APictureNotReadTakesOnePixelAndIsRefusedWhereItsClaimWo
     ASSERT_EQ(g_texture_cache != nullptr, c.loaded);
     if (c.loaded) {
       EXPECT_EQ(g_texture_cache->width * 10 + g_texture_cache->height, 11);
-      EXPECT_EQ(Texels(*g_texture_cache), std::vector<uint16_t>{0});
+      EXPECT_EQ(LockedTexels(g_texture_cache->surface), (std::vector<uint16_t>{1, 1, 0}));
     }
     DestroyTextureCache();
   }
-}
-
-// Each texel keeps the high four bits of A, R, G and B in that order; the picture's bottom row (the
-// image's last) is the surface's first.
-TEST_F(TextureCacheTest, PacksTheHighNibblesBottomRowFirst) {
-  WriteTextFile("wall.tif", RgbaTiff());
-  LoadTexture(renderer_.device, "wall.tif");
-  ASSERT_NE(g_texture_cache, nullptr);
-  EXPECT_EQ(g_texture_cache->width * 10 + g_texture_cache->height, 22);
-  DDSURFACEDESC2 locked = {};
-  locked.dwSize = DDSURFACEDESC2_SIZE;
-  ASSERT_EQ(g_texture_cache->surface->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
-  EXPECT_EQ(locked.ddpfPixelFormat.dwRGBAlphaBitMask, 0xF000u);
-  std::vector<uint16_t> texels(4);
-  for (int y = 0; y < 2; ++y) std::memcpy(&texels[2 * y], static_cast<uint8_t*>(locked.lpSurface) + y * locked.lPitch, 4);
-  g_texture_cache->surface->Unlock(nullptr);
-  EXPECT_EQ(texels, (std::vector<uint16_t>{0x0000, 0x1FFF, 0xFF21, 0x7018}));
 }
 
 // Objects without a material are drawn in their wireframe colour, mid grey without one, through a
@@ -166,11 +138,7 @@ TEST_F(TextureCacheTest, DefaultMaterialsHaveOneTexturePerColour) {
     ASSERT_NE(object->face_groups, nullptr);
     textures.push_back(object->face_groups->texture);
     ASSERT_NE(textures.back(), nullptr);
-    DDSURFACEDESC2 locked = {};
-    locked.dwSize = DDSURFACEDESC2_SIZE;
-    ASSERT_EQ(textures.back()->surface->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
-    EXPECT_EQ(*static_cast<uint16_t*>(locked.lpSurface), o.texel) << textures.size();
-    textures.back()->surface->Unlock(nullptr);
+    EXPECT_EQ(LockedTexels(textures.back()->surface), (std::vector<uint16_t>{1, 1, o.texel})) << textures.size();
   }
   for (size_t i = 0; i < textures.size(); ++i) {
     for (size_t j = 0; j < i; ++j) {
