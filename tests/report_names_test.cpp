@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -35,42 +36,17 @@ std::string SideFile(const std::string& mesh) { return "*BONE \"" + mesh + "\" {
 // Each case loads the scene and its animation in a fresh working folder; every file it wrote before
 // must read the same afterwards, and the three reports must stand where the case says.
 TEST(ReportNames, NoReportReplacesAFileTheSceneReads) {
-  const struct {
-    const char* what;
-    std::string scene_path;
-    std::string side_path;  // written when not empty
-    char link;  // 's' or 'h': "test.txt" in the working folder is made a symbolic or hard link to side_path
-    std::string mesh;
-    std::string bitmap;  // as the material names it
-    std::string bitmap_file;  // written when not empty
-    uint32_t weighted;  // the side file was read before anything was written
-    std::string scene_report, trace, mesh_report;
-  } cases[] = {
-      {"names that meet nothing", "scene.ase", "scene.txt", 0, "Body", "wall.tga", "wall.tga", 1, "test.txt",
-       "out.txt", "Body.txt"},
-      {"the scene report and the side file of test.ase", "test.ase", "test.txt", 0, "Body", "wall.tga", "", 1,
-       "test-report.txt", "out.txt", "Body.txt"},
-      {"a side file that is not there yet is not made by a report", "test.ase", "", 0, "Body", "wall.tga", "", 0,
-       "test-report.txt", "out.txt", "Body.txt"},
-      {"the trace and the side file of out.ase", "out.ase", "out.txt", 0, "Body", "wall.tga", "", 1, "test.txt",
-       "out-report.txt", "Body.txt"},
-      {"a mesh named like its scene", "Skin.ase", "Skin.txt", 0, "Skin", "wall.tga", "", 1, "test.txt", "out.txt",
-       "Skin-report.txt"},
-      {"the scene file itself, which is its own side file", "test.txt", "", 0, "Body", "wall.tga", "", 0,
-       "test-report.txt", "out.txt", "Body.txt"},
-      {"a symbolic link to the side file elsewhere", "scenes/test.ase", "scenes/test.txt", 's', "Body", "wall.tga",
-       "", 1, "test-report.txt", "out.txt", "Body.txt"},
-      {"a hard link to the side file elsewhere", "scenes/test.ase", "scenes/test.txt", 'h', "Body", "wall.tga", "",
-       1, "test-report.txt", "out.txt", "Body.txt"},
-      {"the working folder spelled another way", "scenes/../test.ase", "scenes/../test.txt", 0, "Body", "wall.tga",
-       "", 1, "test-report.txt", "out.txt", "Body.txt"},
-      {"a bitmap found beside the scene under a report's name", "scene.ase", "scene.txt", 0, "Body",
-       "C:\\maps\\out.txt", "out.txt", 1, "test.txt", "out-report.txt", "Body.txt"},
-      {"the first other name taken by an input too", "test.ase", "test.txt", 0, "Body", "test-report.txt",
-       "test-report.txt", 1, "test-report-2.txt", "out.txt", "Body.txt"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (const DataCase& data : ReadDataCases("report_names.txt")) {
+    SCOPED_TRACE(data.name);
+    struct {
+      std::string scene_path, side_path, link, mesh, bitmap, bitmap_file;
+      uint32_t weighted;
+      std::string scene_report, trace, mesh_report;
+    } c;
+    std::istringstream(data.input) >> c.scene_path >> c.side_path >> c.link >> c.mesh >> c.bitmap >> c.bitmap_file >>
+        c.weighted;
+    std::istringstream(data.expected) >> c.scene_report >> c.trace >> c.mesh_report;
+    for (std::string* word : {&c.side_path, &c.bitmap_file}) word->erase(*word == "-" ? 0 : word->size());
     ScopedTempDir dir;
     std::filesystem::create_directory("scenes");
     const std::string scene_text = SkinnedScene(c.mesh, c.bitmap);
@@ -79,8 +55,8 @@ TEST(ReportNames, NoReportReplacesAFileTheSceneReads) {
     if (!c.side_path.empty()) inputs.emplace_back(c.side_path, SideFile(c.mesh));
     if (!c.bitmap_file.empty()) inputs.emplace_back(c.bitmap_file, "not really a picture");
     for (const auto& [path, text] : inputs) WriteTextFile(path, text);
-    if (c.link == 's') std::filesystem::create_symlink(c.side_path, "test.txt");
-    if (c.link == 'h') std::filesystem::create_hard_link(c.side_path, "test.txt");
+    if (c.link == "s") std::filesystem::create_symlink(c.side_path, "test.txt");
+    if (c.link == "h") std::filesystem::create_hard_link(c.side_path, "test.txt");
 
     testing::internal::CaptureStderr();
     AseScene scene;

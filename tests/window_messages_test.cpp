@@ -172,7 +172,6 @@ TEST_F(WindowMessages, KeysBecomeVirtualKeyMessages) {
       {SDLK_SPACE, KMOD_NONE, true, true, WM_KEYDOWN, VK_SPACE, 1 | WAS_DOWN},
       {SDLK_SPACE, KMOD_NONE, false, false, WM_KEYUP, VK_SPACE, 1 | WAS_DOWN | RELEASED},
       {SDLK_LEFT, KMOD_NONE, true, false, WM_KEYDOWN, VK_LEFT, 1 | EXTENDED},
-      {SDLK_DOWN, KMOD_LSHIFT, true, false, WM_KEYDOWN, VK_DOWN, 1 | EXTENDED},
       {SDLK_RSHIFT, KMOD_RSHIFT, true, false, WM_KEYDOWN, VK_SHIFT, 1},
       {SDLK_a, KMOD_NONE, true, false, WM_KEYDOWN, 'A', 1},
       {SDLK_EQUALS, KMOD_NONE, true, false, WM_KEYDOWN, VK_OEM_PLUS, 1},
