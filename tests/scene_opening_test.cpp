@@ -7,6 +7,7 @@
 #include <csignal>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/file_commands.h"
@@ -58,14 +59,13 @@ TEST(SceneFiles, AFileCutInsideABlockIsNotWhole) {
     EXPECT_FALSE(SceneFileLooksWhole("cut.ase")) << cut;
   }
   EXPECT_GT(cuts_inside, 2000);
-  WriteTextFile("whole.ase", scene);
-  EXPECT_TRUE(SceneFileLooksWhole("whole.ase"));
-  WriteTextFile("quoted.ase", "*3DSMAX_ASCIIEXPORT 200\n*COMMENT \"a { in a name\"\n*SCENE {\n}\n");
-  EXPECT_TRUE(SceneFileLooksWhole("quoted.ase"));
-  WriteTextFile("headless.ase", "*SCENE {\n}\n");
-  EXPECT_FALSE(SceneFileLooksWhole("headless.ase"));
-  WriteTextFile("extra.ase", "*3DSMAX_ASCIIEXPORT 200\n*SCENE {\n}\n}\n{\n");
-  EXPECT_FALSE(SceneFileLooksWhole("extra.ase"));
+  // Whole, a brace inside a quoted name, no header, a stray closing brace.
+  for (const auto& [text, whole] : std::vector<std::pair<std::string, bool>>{
+           {scene, true}, {"*3DSMAX_ASCIIEXPORT 200\n*COMMENT \"a { in a name\"\n*SCENE {\n}\n", true},
+           {"*SCENE {\n}\n", false}, {"*3DSMAX_ASCIIEXPORT 200\n*SCENE {\n}\n}\n{\n", false}}) {
+    WriteTextFile("some.ase", text);
+    EXPECT_EQ(SceneFileLooksWhole("some.ase"), whole) << text;
+  }
   EXPECT_FALSE(SceneFileLooksWhole("missing.ase"));
 }
 

@@ -142,8 +142,7 @@ TEST_F(WindowMessages, MouseMessagesCarryClientCoordinatesAndButtonFlags) {
   EXPECT_EQ(moves[0].wParam, static_cast<WPARAM>(MK_LBUTTON));
   EXPECT_EQ(moves[0].lParam, 100 | (50 << 16));
   EXPECT_EQ(moves[1].wParam, static_cast<WPARAM>(MK_LBUTTON | MK_RBUTTON | MK_CONTROL));
-  EXPECT_EQ(LOWORD(moves[1].lParam), 639);
-  EXPECT_EQ(HIWORD(moves[1].lParam), 460);
+  EXPECT_EQ(moves[1].lParam, MAKELPARAM(639, 460));
   std::vector<MSG> right = SeenOf(WM_RBUTTONDOWN);
   ASSERT_EQ(right.size(), 1u);
   // The motion before it said the left button was held.
