@@ -64,12 +64,9 @@ TEST(BuildFaceFrame, SolvesTheRectangleFromEveryVertexLayout) {
     const float winding =
         (c.st[1][0] - c.st[0][0]) * (c.st[2][1] - c.st[0][1]) - (c.st[1][1] - c.st[0][1]) * (c.st[2][0] - c.st[0][0]);
     ExpectVectorNear(frame.normal, ScaleVector(winding > 0 ? 1.0f : -1.0f, Normalize(Cross(ALONG_S, ALONG_T))), 0);
-    for (int i = 0; i < 3; ++i) {
-      SCOPED_TRACE(i);
-      // Sides give exactly 0 or 1; the copies keep position and normal.
-      EXPECT_EQ(frame.vertices[i].u, c.st[i][0]);
-      EXPECT_EQ(frame.vertices[i].v, c.st[i][1]);
-      EXPECT_EQ(std::memcmp(&frame.vertices[i], &vertices[i], 24), 0);
+    for (int i = 0; i < 3; ++i) {  // sides give exactly 0 or 1; the copies keep position and normal
+      EXPECT_TRUE(frame.vertices[i].u == c.st[i][0] && frame.vertices[i].v == c.st[i][1]) << i;
+      EXPECT_EQ(std::memcmp(&frame.vertices[i], &vertices[i], 24), 0) << i;
     }
   }
 }

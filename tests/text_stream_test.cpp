@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -129,13 +130,7 @@ TEST(TextStream, EveryNumberConvertsToTheStandardConversionsBits) {
       "1e50", "-inf", "-", "abc",
   };
   // Every form the exporter writes ("%.4f" and the like), and mantissas around the shortcut's limits.
-  uint32_t state = 12345;
-  auto next = [&state] {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    return state;
-  };
+  std::mt19937 next(12345);
   for (int i = 0; i < 200000; ++i) {
     const uint32_t digits = 1 + next() % 12;
     std::string text = next() % 4 == 0 ? "-" : "";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 #include <vector>
 
 #include "platform/test_hooks.h"
@@ -77,67 +78,48 @@ TEST(TiffReader, ReadsWhatImagingToolsWrite) {
   }
 }
 
-// A 2 x 3 picture in three one-row strips, changed one way per case.
+// The cases of tests/data/tiff/refusals.txt, each a change to one well-formed file.
 TEST(TiffReader, TagsAndSizesDecideBetweenPictureBoxAndRefusal) {
   const std::string data = RgbSamples(2, 3);
   const uint32_t d = TIFF_DATA_OFFSET;
-  const std::vector<TiffTag> tags = RgbTags(2, 3, {d, d + 6, d + 12}, {6, 6, 6}, 1);
-  auto with = [&](std::initializer_list<TiffTag> replacements) { return BuildTiff(data, With(tags, replacements)); };
-  auto without = [&](uint16_t tag) { return with({{tag, 0, {}}}); };
-  const std::string good = BuildTiff(data, tags);
-  std::string bad_mark = good, far_directory = good, many_entries = good;
-  bad_mark[1] = 'X';
-  far_directory[4] = far_directory[5] = far_directory[6] = static_cast<char>(0xFF);
-  many_entries[d + data.size() + 1] = 4;  // 1024 and more entries
-  const TiffTag grey = {262, TIFF_TYPE_SHORT, {1}};
-  const std::string not_read = "ERROR: Not Supported Format\n", bits = "TIF Error: Error reading tag Bits Per Sample\n";
-  enum Result { PICTURE, BLACK, REFUSED };
-  const struct {
-    const char* name;
-    std::string file;
-    Result result;
-    std::string boxes;
-  } cases[] = {
-      {"as built", good, PICTURE, ""},
-      {"8 bits for all", with({{258, TIFF_TYPE_SHORT, {8}}}), PICTURE, ""},
-      {"uncompressed said outright", with({{259, TIFF_TYPE_SHORT, {1}}}), PICTURE, ""},
-      {"grey", with({grey}), BLACK, not_read},
-      {"compressed", with({{259, TIFF_TYPE_SHORT, {5}}}), BLACK, not_read},
-      {"no width", without(256), REFUSED, "TIF Error: Error reading tag Image Width\n"},
-      {"no height", without(257), REFUSED, "TIF Error: Error reading tag Image Height\n"},
-      {"no bits per sample", without(258), REFUSED, "TIF Error: Error reading tag BitsPerSample\n"},
-      {"no rows per strip", without(278), REFUSED, ""},
-      {"no strip byte counts", without(279), REFUSED, ""},
-      {"no photometric", without(262), REFUSED, "TIF Error: Error reading tag PhotometricInterpretation\n"},
-      {"16 bits for all", with({{258, TIFF_TYPE_SHORT, {16}}}), REFUSED, "TIF Error: Error: Bits Per Sample (RGB) not 8\n"},
-      {"16 bits for blue", with({{258, TIFF_TYPE_SHORT, {8, 8, 16}}}), REFUSED,
-       "TIF Error: Error: Bits Per Sample (RGB) not 8\n"},
-      {"bit sizes outside the file", with({TiffTag::Raw(258, TIFF_TYPE_SHORT, 3, 0xFFFFFF00u)}), REFUSED, bits},
-      {"two bit sizes only", with({{258, TIFF_TYPE_SHORT, {8, 8}}}), REFUSED, bits},
-      {"empty", "", REFUSED, ""},
-      {"short header", good.substr(0, 7), REFUSED, ""},
-      {"unknown byte order", bad_mark, REFUSED, ""},
-      {"directory beyond the file", far_directory, REFUSED, ""},
-      {"entry count beyond the file", many_entries, REFUSED, ""},
-      {"strip offsets table beyond the file", with({TiffTag::Raw(273, TIFF_TYPE_LONG, 3, 0x7FFFFFF0u)}), REFUSED, ""},
-      {"strip lengths table beyond the file", with({TiffTag::Raw(279, TIFF_TYPE_LONG, 3, 0xFFFFFFF0u)}), REFUSED, ""},
-      {"zero width", with({{256, TIFF_TYPE_SHORT, {0}}}), REFUSED, ""},
-      {"zero height of a picture not read", with({grey, {257, TIFF_TYPE_SHORT, {0}}}), REFUSED, ""},
-      {"width above 16 bits", with({{256, TIFF_TYPE_LONG, {70000}}}), REFUSED, ""},
-      {"more pixels than the file has bytes", with({{256, TIFF_TYPE_SHORT, {60000}}, {257, TIFF_TYPE_SHORT, {60000}}}),
-       REFUSED, ""},
-      {"picture not read, larger than any file read",
-       with({grey, {256, TIFF_TYPE_SHORT, {65535}}, {257, TIFF_TYPE_SHORT, {1025}}}), REFUSED, ""},
-  };
+  std::istringstream table(ReadTestData("tiff/refusals.txt"));
   ScopedTempDir dir;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    WriteTextFile("t.tif", c.file);
+  for (std::string line; std::getline(table, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    std::string name, result, changes, boxes;
+    std::getline(fields, name, '|'), std::getline(fields, result, '|'), std::getline(fields, changes, '|');
+    std::getline(fields, boxes);
+    SCOPED_TRACE(line);
+    std::vector<TiffTag> tags = RgbTags(2, 3, {d, d + 6, d + 12}, {6, 6, 6}, 1);
+    std::vector<std::pair<size_t, char>> bytes;
+    size_t cut = std::string::npos;
+    std::istringstream words(changes);
+    for (std::string w; words >> w;) {
+      unsigned long tag = 0, type = 0, value = 0;
+      char op = 0;
+      std::istringstream in(w);
+      if (w[0] == '@') bytes.emplace_back(std::stoul(w.substr(1)), static_cast<char>(std::stoi(w.substr(w.find('=') + 1))));
+      else if (w.rfind("cut=", 0) == 0) cut = std::stoul(w.substr(4));
+      else if (in >> tag >> op && op == '-') tags = With(tags, {{static_cast<uint16_t>(tag), 0, {}}});
+      else if (in >> type >> op >> value && in.peek() == '@') {
+        tags = With(tags, {TiffTag::Raw(static_cast<uint16_t>(tag), static_cast<uint16_t>(type), value,
+                                        static_cast<uint32_t>(std::stoul(w.substr(w.find('@') + 1))))});
+      } else {
+        TiffTag t{static_cast<uint16_t>(tag), static_cast<uint16_t>(type), {static_cast<uint32_t>(value)}};
+        while (in.get(op) && in >> value) t.values.push_back(static_cast<uint32_t>(value));
+        tags = With(tags, {t});
+      }
+    }
+    std::string file = BuildTiff(data, tags).substr(0, cut);
+    for (const auto& [at, byte] : bytes) file[at] = byte;
+    boxes = boxes.size() > 1 ? boxes.substr(1) + "\n" : "";
+    WriteTextFile("t.tif", file);
     const LoadedPicture loaded = LoadTiff("t.tif");
-    EXPECT_EQ(Boxes(loaded), c.boxes);
-    ASSERT_EQ(loaded.ok, c.result != REFUSED);
-    EXPECT_EQ(loaded.bytes, c.result == PICTURE ? PictureFromStripData(data, 2, 3)
-                                                : std::vector<uint8_t>(c.result == BLACK ? 4 : 0, 0));
+    EXPECT_EQ(Boxes(loaded), boxes);
+    ASSERT_EQ(loaded.ok, result != " REFUSED ");
+    EXPECT_EQ(loaded.bytes, result == " PICTURE " ? PictureFromStripData(data, 2, 3)
+                                                  : std::vector<uint8_t>(result == " BLACK " ? 4 : 0, 0));
   }
   TiffImage image;
   EXPECT_FALSE(ReadTiff(image, "absent.tif"));
