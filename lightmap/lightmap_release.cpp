@@ -20,6 +20,7 @@ void ReleaseFaceGroupLightmaps(FaceGroup* group) {
   DeleteArray(group->lightmap_vertices);
   if (group->lightmap_vertex_buffer != nullptr) group->lightmap_vertex_buffer->Release();
   group->lightmap_vertex_buffer = nullptr;
+  group->lightmap_vertex_buffer_failed = false;
 }
 
 void ReleaseObjectLightmaps(GeomObject* object) {

@@ -6,8 +6,9 @@
 #include "math/zeroed_array.h"
 #include "scene/ase_scene.h"
 
-IDirect3DVertexBuffer7* LightmapVertexBuffer(IDirect3D7* d3d, FaceGroup* group) {
-  if (group->lightmap_vertex_buffer != nullptr) return group->lightmap_vertex_buffer;
+namespace {
+
+IDirect3DVertexBuffer7* MakeLightmapVertexBuffer(IDirect3D7* d3d, FaceGroup* group) {
   const uint64_t vertex_count = uint64_t{group->face_count} * 3;
   if (d3d == nullptr || group->lightmap_vertices == nullptr || vertex_count == 0 || vertex_count > 0xFFFFFFFFu) {
     return nullptr;
@@ -35,5 +36,16 @@ IDirect3DVertexBuffer7* LightmapVertexBuffer(IDirect3D7* d3d, FaceGroup* group) 
   group->lightmap_vertex_buffer = buffer;
   // Nothing reads them again: drawn from the buffer from now on, they would only be held twice.
   DeleteArray(group->lightmap_vertices);
+  return buffer;
+}
+
+}  // namespace
+
+IDirect3DVertexBuffer7* LightmapVertexBuffer(IDirect3D7* d3d, FaceGroup* group) {
+  if (group->lightmap_vertex_buffer != nullptr || group->lightmap_vertex_buffer_failed) {
+    return group->lightmap_vertex_buffer;
+  }
+  IDirect3DVertexBuffer7* buffer = MakeLightmapVertexBuffer(d3d, group);
+  group->lightmap_vertex_buffer_failed = buffer == nullptr && d3d != nullptr;
   return buffer;
 }

@@ -90,6 +90,9 @@ struct FaceGroup {
   LightmapVertex* lightmap_vertices = nullptr;  // owned, 3 per face; null once moved into the buffer
   // Owned: the lightmap vertices as the device keeps them, moved there at the first draw.
   IDirect3DVertexBuffer7* lightmap_vertex_buffer = nullptr;
+  // Set when the buffer could not be made, so that each frame does not try again; cleared with the
+  // lightmaps, so that a rebuild on a new device tries once more.
+  bool lightmap_vertex_buffer_failed = false;
   FaceGroup* next = nullptr;
 };
 
